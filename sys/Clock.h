@@ -1,0 +1,23 @@
+#pragma once
+// Time as the phone protocol sees it: a millisecond tick and Sleep.
+// Tests put a virtual clock in place so that time-outs cost no real time.
+#include <cstdint>
+
+namespace sys {
+
+class Clock {
+ public:
+  virtual ~Clock() = default;
+  virtual uint32_t NowMs() = 0;             // monotonic milliseconds
+  virtual void SleepMs(uint32_t ms) = 0;
+};
+
+Clock& RealClock();
+Clock& CurrentClock();
+// Replaces the process's clock; nullptr puts the real one back.
+void SetClock(Clock* clock);
+
+inline void Sleep(uint32_t ms) { CurrentClock().SleepMs(ms); }
+inline uint32_t TickMs() { return CurrentClock().NowMs(); }
+
+}  // namespace sys

@@ -1,0 +1,9 @@
+#include <windows.h>
+
+#include "sys/Format.h"
+
+namespace sys {
+int FormatV(char* buffer1024, const char* format, va_list args) {
+  return wvsprintfA(buffer1024, format, args);
+}
+}  // namespace sys
