@@ -47,7 +47,10 @@ struct NoteToken {
 
   void Add(char c, int position) {
     if (start < 0) start = position;
-    if (length < kNoteTokenMax) text[length++] = c;
+    if (length < kNoteTokenMax) {
+      text[length++] = c;
+      text[length] = '\0';
+    }
   }
   void Clear() {
     length = 0;
