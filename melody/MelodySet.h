@@ -27,8 +27,9 @@ class MelodySet {
   const uint8_t* BlockImage() const { return image_; }
 
   // Encodes melody k's text into its slot: 0 encoded, 1 text absent,
-  // 2 text empty, -1 k out of range. The observer, when given, hears of
-  // every placeholder event and of a melody cut to fit its slot.
+  // 2 text empty, -1 k out of range. A melody of more than 149 notes keeps
+  // its first 149 and logs the cut, so nothing beyond its slot is written.
+  // The observer, when given, hears of every placeholder event and of a cut.
   int DecodeToBuffer(int k, const char* text, EncodeObserver* observer = nullptr);
   // DecodeToBuffer for k = 0..3, each from its own buffer, as Save and Start do.
   void EncodeAll(EncodeObserver* observer = nullptr);
