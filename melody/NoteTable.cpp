@@ -34,10 +34,8 @@ struct Table {
   }
 
   void Add(int row, const char* name, int octave, uint16_t toneCode) {
-    if (octave > 0)
-      snprintf(names[row], sizeof names[row], "%s%d", name, octave);
-    else
-      snprintf(names[row], sizeof names[row], "%s", name);
+    const char digit[2] = {static_cast<char>('0' + octave), '\0'};  // octaves are 1..8
+    snprintf(names[row], sizeof names[row], "%s%s", name, octave > 0 ? digit : "");
     rows[row] = NoteRow{names[row], toneCode};
   }
 };
