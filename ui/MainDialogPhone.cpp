@@ -14,14 +14,18 @@ void MainDialog::Start() {
   if (UploadRunning()) return;
   StopUpload();  // only collects the handle of a worker that has ended
   std::unique_ptr<UploadRequest> request(new UploadRequest);
-  if (!PrepareUpload(*request, this, portIndex_)) return;  // refused: a job holds the port
+  request->view = this;
+  request->portIndex = portIndex_;
   cancelUpload_ = false;
   request->cancel = &cancelUpload_;
+  // Encodes the melodies as the set holds them and takes the image's
+  // snapshot; refused while another job holds the port.
+  if (!PrepareUpload(*request)) return;
   upload_ = std::move(request);
   uploadThread_ = CreateThread(nullptr, 0, UploadThread, this, 0, nullptr);
   if (!uploadThread_) {
     LogError("CreateThread(UploadJob),error code: %d", static_cast<int>(GetLastError()));
-    EndPhoneJob();
+    ReleaseUpload(*upload_);
   }
 }
 

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -485,6 +486,78 @@ TEST(DialogWindow, ErrorLogStartsAfreshWithItsHeader) {
   ASSERT_NE(std::string::npos, body);
   EXPECT_LT(body + 20, log.size());
   EXPECT_EQ(std::string::npos, log.find("left from an earlier run"));
+  program.Click(IDCANCEL);
+  EXPECT_EQ(1u, program.WaitForExit());
+}
+
+namespace {
+
+// The Unix path of a Windows one, as Wine maps it.
+std::string UnixPath(const std::string& windowsPath) {
+  typedef char*(CDECL * ToUnix)(LPCWSTR);
+  ToUnix toUnix = reinterpret_cast<ToUnix>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+  if (!toUnix) return "";
+  char* unix = toUnix(Wide(windowsPath).c_str());
+  if (!unix) return "";
+  std::string path(unix);
+  HeapFree(GetProcessHeap(), 0, unix);
+  return path;
+}
+
+// Starts a program of the Unix side; false when it cannot.
+bool RunUnixProgram(const std::string& commandLine) {
+  std::string command = "start.exe /wait /unix " + commandLine;
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process = {};
+  if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                      nullptr, &startup, &process))
+    return false;
+  WaitForSingleObject(process.hProcess, 60000);
+  DWORD code = 1;
+  GetExitCodeProcess(process.hProcess, &code);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return code == 0;
+}
+
+}  // namespace
+
+// A picture of the dialog for the documentation, taken from the virtual
+// display, with the Cyrillic texts checked as the window holds them.
+TEST(DialogWindow, ScreenshotWithTheCyrillicTexts) {
+  std::string shot = UnixPath(BesideThisProgram("dialog.png"));
+  if (shot.empty()) GTEST_SKIP() << "not under Wine";
+  ScopedWorkDir dir;
+  ProgramDriver program(dir.Path().string());
+  ASSERT_TRUE(program.Started());
+  program.SetText(IDC_MELODY_TEXT, "E2(1/8) Dis2(1/8) E2(1/8) Dis2(1/8) E2(1/8) H1(1/8) D2(1/8) "
+                                   "C2(1/8) A1(1/4) P(1/8) C1(1/8) E1(1/8) A1(1/8) H1(1/4)");
+  program.SetText(IDC_TEMPO, "140");
+  std::vector<std::string> texts = ChildTexts(program.Dialog());
+  for (const char* cyrillic : {"Мелодия 1", "Выберите текущую позицию мелодии:",
+                               "Текст мелодии (в нотной записи для Siemens):",
+                               "Темп текущей мелодии:", "Запись мелодии (Experemental)",
+                               "Эта возможность  эксперементальная, используйте на свой страх и риск!"})
+    EXPECT_NE(texts.end(), std::find(texts.begin(), texts.end(), cyrillic)) << cyrillic;
+  for (const std::string& text : texts) EXPECT_EQ(std::string::npos, text.find('?')) << text;
+
+  ASSERT_TRUE(program.Responsive());
+  Sleep(500);  // let the display catch up with the last paint
+  RECT frame;
+  GetWindowRect(program.Dialog(), &frame);
+  char geometry[64];
+  snprintf(geometry, sizeof geometry, "%ldx%ld+%ld+%ld", frame.right - frame.left,
+           frame.bottom - frame.top, frame.left, frame.top);
+  std::filesystem::path png = BesideThisProgram("dialog.png");
+  std::filesystem::remove(png);
+  ASSERT_TRUE(RunUnixProgram(std::string(QUAVREL_UI_TEST_DIR "/screenshot.sh ") + geometry + " " +
+                             shot));
+  // Wine does not wait for a program of the Unix side.
+  std::error_code error;
+  EXPECT_TRUE(WaitFor([&] { return std::filesystem::file_size(png, error) > 4000; }))
+      << "no picture at " << shot;
   program.Click(IDCANCEL);
   EXPECT_EQ(1u, program.WaitForExit());
 }
