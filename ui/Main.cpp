@@ -5,6 +5,7 @@
 #include "diag/CrashReport.h"
 #include "diag/ErrorLog.h"
 #include "ui/AppContext.h"
+#include "ui/DialogBase.h"
 
 namespace {
 Main* registered = nullptr;
@@ -45,6 +46,14 @@ int Main::MessageLoop(uint16_t acceleratorId) {
     DispatchMessageA(&message);
   }
   return static_cast<int>(message.wParam);
+}
+
+int RunModalDialog(Main& app, DialogBase& dialog, int templateId) {
+  if (dialog.ShowModal(nullptr, templateId) == -1) {
+    LogError("ShowModal(%d),error code: %d", templateId, static_cast<int>(GetLastError()));
+    return -1;
+  }
+  return app.MessageLoop(0);
 }
 
 int RunMain(Main* main, HINSTANCE hInstance, HINSTANCE, LPSTR, int) {

@@ -28,6 +28,14 @@ class Main {
   void Teardown();
 };
 
+class DialogBase;
+
+// The body of a dialog application: runs dialog modally from templateId,
+// then app's message loop until the dialog's quit message. A dialog that
+// cannot be created is logged and gives -1 at once, since no quit message
+// would ever come.
+int RunModalDialog(Main& app, DialogBase& dialog, int templateId);
+
 // Makes a new AppContext current with hInstance, initialises the common
 // controls and returns main's Run. The other arguments are not consulted.
 int RunMain(Main* main, HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpCmdLine,

@@ -13,12 +13,7 @@ class MainApp : public Main {
  public:
   int Run() override {
     MainDialog dialog;
-    if (dialog.ShowModal(nullptr, IDD_MAIN) == -1) {
-      // Nothing would ever post the quit message the loop waits for.
-      LogError("ShowModal(%d),error code: %d", IDD_MAIN, static_cast<int>(GetLastError()));
-      return -1;
-    }
-    return MessageLoop(0);
+    return RunModalDialog(*this, dialog, IDD_MAIN);
   }
 };
 
