@@ -33,4 +33,8 @@ void CloseFile(FileId file) {
 
 bool DeleteFile(const char* name) { return DeleteFileA(name) != 0; }
 
+bool ReplaceFile(const char* from, const char* to) {
+  return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING) != 0;
+}
+
 }  // namespace sys
