@@ -47,6 +47,9 @@ std::string DescribePlaceholder(const PlaceholderReport& report, const std::stri
   const NoteRow* note = report.noteToken.empty() ? nullptr : FindNoteRow(report.noteToken);
   const DurationRow* duration = FindDurationRow(report.durationToken);
   int position = report.notePosition >= 0 ? report.notePosition : report.durationPosition;
+  // A note token that begins with a line break is shown where its note is.
+  size_t visible = report.noteToken.find_first_not_of("\r\n");
+  if (report.notePosition >= 0 && visible != std::string::npos) position += static_cast<int>(visible);
   std::string what;
   if (report.noteToken.empty()) {
     what = Quoted(report.durationToken) + " has no note before it (a blank between a note and its \"(\" separates them)";

@@ -49,7 +49,8 @@ bool ReadProjectFile(const std::string& path, ProjectContents* project, std::str
     at += kRecordWords + length;
   }
   if (at != bytes.size()) {
-    *error = notProject + std::to_string(bytes.size() - at) + " bytes follow its four records";
+    size_t extra = bytes.size() - at;
+    *error = notProject + std::to_string(extra) + (extra == 1 ? " byte follows" : " bytes follow") + " its four records";
     return false;
   }
   *project = read;

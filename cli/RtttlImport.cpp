@@ -35,15 +35,22 @@ std::string Describe(const RtttlNote& note, int number) {
 
 uint16_t QuarterNoteMs(uint16_t tempo) { return StoredDuration(FindDurationRow("(1/4)")->base, tempo); }
 
+uint16_t WholeNoteMs(uint16_t tempo) { return StoredDuration(FindDurationRow("(1/1)")->base, tempo); }
+
 uint16_t TempoForBeats(int beats) {
-  // Compared as |quarter * beats - 60000| to stay in whole numbers.
+  // Compared as |quarter * beats - 60000| to stay in whole numbers. Tempos
+  // that divide can share a quarter note once it is rounded down; among
+  // those, the one whose whole note comes nearest wins.
   uint16_t best = 0;
-  long bestDistance = -1;
+  long bestDistance = -1, bestWholeDistance = -1;
   auto consider = [&](int tempo) {
     long distance = std::labs(static_cast<long>(QuarterNoteMs(static_cast<uint16_t>(tempo))) * beats - 60000L);
-    if (bestDistance < 0 || distance < bestDistance) {
+    long wholeDistance = std::labs(static_cast<long>(WholeNoteMs(static_cast<uint16_t>(tempo))) * beats - 240000L);
+    if (bestDistance < 0 || distance < bestDistance ||
+        (distance == bestDistance && wholeDistance < bestWholeDistance)) {
       best = static_cast<uint16_t>(tempo);
       bestDistance = distance;
+      bestWholeDistance = wholeDistance;
     }
   };
   for (int tempo = 256; tempo >= 1; --tempo) consider(tempo);

@@ -22,8 +22,10 @@ ImportedMelody ConvertRtttl(const RtttlTune& tune);
 // The tempo whose quarter note, in milliseconds as a melody is played,
 // lies nearest to 60000 / beats: 256 / f for a whole factor f (the highest
 // of the tempos that share that factor), or 512, 768, ... for the tempos
-// that divide.
+// that divide (of those with the same quarter note, the one whose whole
+// note lies nearest to four times that).
 uint16_t TempoForBeats(int beats);
 
-// The length of a quarter note, (1/4), at a tempo.
+// The length of a quarter note, (1/4), and of a whole one, (1/1), at a tempo.
 uint16_t QuarterNoteMs(uint16_t tempo);
+uint16_t WholeNoteMs(uint16_t tempo);
