@@ -1,4 +1,8 @@
 #include <windows.h>
+// <windows.h> maps these names onto DeleteFileA and ReplaceFileA; ours are
+// sys:: functions that callers reach without it.
+#undef DeleteFile
+#undef ReplaceFile
 
 #include "sys/File.h"
 #include "sys/Path.h"

@@ -48,8 +48,8 @@ TEST(CheckCommand, ListsEachKindOfProblem) {
       "melody 1, line 1, column 25: \"C2(1/512)\" comes out as a duration of 0 at tempo 600",
       "melody 1, line 1, column 35: \"D2\" gives no note",
       "melody 2, line 1, column 1193: the melody has more than 149 notes",
-      "melody 3: at tempo 2 (1/1) would last 126976, longer than the 65535 a note holds; notes 1, 3 are "
-      "shortened to 65535",
+      ("melody 3: at tempo 2 (1/1) would last 126976, longer than the 65535 a note holds; notes 1, 3 are "
+       "shortened to 65535"),
       "melody 4, line 1, column 2048: the text is 2054 bytes long; a melody keeps the first 2047",
       "melody 4, line 1, column 1193: the melody has more than 149 notes",
       "p.bmt: 8 problems\n",

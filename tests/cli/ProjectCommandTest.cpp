@@ -30,7 +30,7 @@ TEST(ProjectCommand, TextFromAFileIsTakenByteForByte) {
 TEST(ProjectCommand, BadArgumentsWriteNothing) {
   ScopedWorkDir dir;
   WriteFile("long.txt", std::string(2048, 'C'));
-  WriteFile("nul.txt", std::string("C2(1/4)\0D2(1/4)", 15));
+  WriteFile("zero.txt", std::string("C2(1/4)\0D2(1/4)", 15));
   struct Case {
     std::vector<std::string> args;
     int code;
@@ -46,7 +46,7 @@ TEST(ProjectCommand, BadArgumentsWriteNothing) {
       {{"--melody", "1", "C2(1/4)", "--melody", "1", "D2(1/4)"}, 2, "--melody 1 is given twice"},
       {{"--melody", "1", std::string(2048, 'C')}, 1, "2048 bytes long; a melody holds at most 2047"},
       {{"--melody", "1", "@long.txt"}, 1, "2048 bytes long"},
-      {{"--melody", "1", "@nul.txt"}, 1, "zero byte"},
+      {{"--melody", "1", "@zero.txt"}, 1, "zero byte"},
       {{"--melody", "1", "@absent.txt"}, 1, "cannot read 'absent.txt'"},
   };
   for (const Case& c : cases) {
