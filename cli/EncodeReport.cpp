@@ -14,7 +14,7 @@ bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 std::string Quoted(const std::string& token) { return "\"" + Printable(token) + "\""; }
 
 std::string Where(int k, const std::string& text, int position) {
-  return "melody " + std::to_string(k + 1) + ", " + DescribePosition(text, position) + ": ";
+  return "melody " + std::to_string(k + 1) + ", " + DescribePosition(text, position);
 }
 
 // The position after a duration token that starts with the "(" at start,
@@ -50,19 +50,18 @@ std::string DescribePlaceholder(const PlaceholderReport& report, const std::stri
   // A note token that begins with a line break is shown where its note is.
   size_t visible = report.noteToken.find_first_not_of("\r\n");
   if (report.notePosition >= 0 && visible != std::string::npos) position += static_cast<int>(visible);
-  std::string what;
+  std::string what = Quoted(report.noteToken + report.durationToken) + ": ";
   if (report.noteToken.empty()) {
-    what = Quoted(report.durationToken) + " has no note before it (a blank between a note and its \"(\" separates them)";
-    if (!duration) what += ", and it is no known duration";
+    what += "no note before the duration (a blank between a note and its \"(\" separates them)";
+    if (!duration) what += ", and " + Quoted(report.durationToken) + " is no known duration";
   } else if (!note && !duration) {
-    what = "unknown note " + Quoted(report.noteToken) + " and unknown duration " + Quoted(report.durationToken);
+    what += "unknown note " + Quoted(report.noteToken) + " and unknown duration " + Quoted(report.durationToken);
   } else if (!note) {
-    what = "unknown note " + Quoted(report.noteToken);
+    what += "unknown note " + Quoted(report.noteToken);
   } else if (!duration) {
-    what = "unknown duration " + Quoted(report.durationToken) + " (durations are (1/1), (1/2), (1/4) ... (1/512))";
+    what += "unknown duration " + Quoted(report.durationToken) + " (durations are (1/1), (1/2), (1/4) ... (1/512))";
   } else {
-    what = Quoted(report.noteToken + report.durationToken) + " comes out as a duration of 0 at tempo " +
-           std::to_string(tempo) + " (too short)";
+    what += "comes out as a duration of 0 at tempo " + std::to_string(tempo) + " (too short)";
   }
   if (report.noteToken.find_first_of("\r\n") != std::string::npos)
     what += "; a line break joins the note after it: put a blank after each line break";
@@ -71,11 +70,11 @@ std::string DescribePlaceholder(const PlaceholderReport& report, const std::stri
       !IsBlank(text[static_cast<size_t>(passedOver)]))
     what += "; the " + Quoted(text.substr(static_cast<size_t>(passedOver), 1)) +
             " right after \")\" is skipped: put a blank after \")\"";
-  return Where(report.k, text, position) + what + "; it plays as a silence of 31";
+  return Where(report.k, text, position) + ", " + what + "; it plays as a silence of 31";
 }
 
 std::string DescribeTruncation(const TruncationReport& report, const std::string& text) {
-  return Where(report.k, text, report.droppedFromPosition) + "the melody has more than " +
+  return Where(report.k, text, report.droppedFromPosition) + ": the melody has more than " +
          std::to_string(kMaxEventsPerSlot) + " notes; the phone holds the first " +
          std::to_string(report.keptEvents) + ", so everything from here on is left out";
 }

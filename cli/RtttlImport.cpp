@@ -24,6 +24,8 @@ std::string NoteName(char letter, bool sharp) {
   }
 }
 
+bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
 std::string Describe(const RtttlNote& note, int number) {
   std::string text = "note " + std::to_string(number) + " (line " + std::to_string(note.line) +
                      ", column " + std::to_string(note.column) + ", ";
@@ -88,6 +90,13 @@ ImportedMelody ConvertRtttl(const RtttlTune& tune) {
     if (i) melody.text += ' ';
     melody.text += name + duration;
     ++melody.notes;
+  }
+  // A very fast ringtone can make short notes shorter than the phone counts.
+  for (int d = 1; d <= 32; d *= 2) {
+    std::string token = "(1/" + std::to_string(d) + ")";
+    if (ScaledDuration(FindDurationRow(token)->base, melody.tempo) == 0 && Contains(melody.text, token))
+      melody.notices.push_back("at tempo " + std::to_string(melody.tempo) + " a " + token +
+                               " note comes out as 0 long; the encoder makes it a silence of 31");
   }
   return melody;
 }

@@ -43,9 +43,9 @@ TEST(CheckCommand, ListsEachKindOfProblem) {
   RunResult run = Quavrel({"check", "p.bmt"});
   EXPECT_EQ(run.code, 1);
   const char* expected[] = {
-      "melody 1, line 1, column 9: unknown note \"X9\"",
-      "melody 1, line 1, column 17: unknown duration \"(1/3)\"",
-      "melody 1, line 1, column 25: \"C2(1/512)\" comes out as a duration of 0 at tempo 600",
+      "melody 1, line 1, column 9, \"X9(1/4)\": unknown note \"X9\"",
+      "melody 1, line 1, column 17, \"C2(1/3)\": unknown duration \"(1/3)\"",
+      "melody 1, line 1, column 25, \"C2(1/512)\": comes out as a duration of 0 at tempo 600",
       "melody 1, line 1, column 35: \"D2\" gives no note",
       "melody 2, line 1, column 1193: the melody has more than 149 notes",
       ("melody 3: at tempo 2 (1/1) would last 126976, longer than the 65535 a note holds; notes 1, 3 are "

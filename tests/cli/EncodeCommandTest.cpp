@@ -41,11 +41,11 @@ TEST(EncodeCommand, ReportsEachPlaceholderWithItsMelodyLineAndColumn) {
   RunResult run = Quavrel({"encode", "p.bmt", "-o", "out.bin"});
   EXPECT_EQ(run.code, 0);
   const char* expected[] = {
-      "melody 1, line 2, column 1: unknown note \"\\nD2\"; a line break joins the note after it",
-      "melody 1, line 2, column 9: unknown note \"X9\"; it plays as a silence of 31",
-      "melody 2, line 1, column 9: unknown note \"2\"; the \"D\" right after \")\" is skipped",
-      "melody 2, line 1, column 19: \"(1/4)\" has no note before it",
-      "melody 4, line 1, column 1: \"C2(1/512)\" comes out as a duration of 0 at tempo 600",
+      "melody 1, line 2, column 1, \"\\nD2(1/8)\": unknown note \"\\nD2\"; a line break joins the note after it",
+      "melody 1, line 2, column 9, \"X9(1/4)\": unknown note \"X9\"; it plays as a silence of 31",
+      "melody 2, line 1, column 9, \"2(1/8)\": unknown note \"2\"; the \"D\" right after \")\" is skipped",
+      "melody 2, line 1, column 19, \"(1/4)\": no note before the duration",
+      "melody 4, line 1, column 1, \"C2(1/512)\": comes out as a duration of 0 at tempo 600",
   };
   for (const char* line : expected) EXPECT_TRUE(Contains(run.err, std::string("warning: ") + line)) << run.err;
   std::string log = ReadFile("Error.log");

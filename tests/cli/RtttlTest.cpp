@@ -70,6 +70,10 @@ TEST(Rtttl, TempoIsTheNearestQuarterNote) {
   for (const Case& c : cases) EXPECT_EQ(TempoForBeats(c.beats), c.tempo) << "b=" << c.beats;
   EXPECT_EQ(QuarterNoteMs(64), 992);
   EXPECT_EQ(QuarterNoteMs(1024), 62);
+
+  ImportedMelody tooFast = Imported("x:b=60000:32c,4c");
+  ASSERT_EQ(tooFast.notices.size(), 1u);
+  EXPECT_TRUE(Contains(tooFast.notices[0], "a (1/32) note comes out as 0 long; the encoder makes it a silence of 31"));
 }
 
 TEST(Rtttl, MoreThanTheSlotHoldsIsCut) {
