@@ -56,11 +56,3 @@ TEST(CheckCommand, ListsEachKindOfProblem) {
   };
   for (const char* line : expected) EXPECT_TRUE(Contains(run.out, line)) << line << "\n" << run.out;
 }
-
-TEST(CheckCommand, RefusesAFileThatIsNotAProject) {
-  ScopedWorkDir dir;
-  WriteFile("p.bmt", "four bytes short");
-  RunResult run = Quavrel({"check", "p.bmt"});
-  EXPECT_EQ(run.code, 1);
-  EXPECT_TRUE(Contains(run.err, "not a project file"));
-}

@@ -16,16 +16,9 @@ ImportedMelody Imported(const std::string& rtttl) {
   return ConvertRtttl(tune);
 }
 
-std::string ParseError(const std::string& rtttl) {
-  RtttlTune tune;
-  std::string error;
-  EXPECT_FALSE(ParseRtttl(rtttl, &tune, &error)) << rtttl;
-  return error;
-}
-
 }  // namespace
 
-TEST(Rtttl, WellKnownTunesBecomeNoteText) {
+TEST(Rtttl, AWellKnownTuneBecomesNoteText) {
   ImportedMelody jacques = Imported(
       "Frere Jacques:d=4,o=5,b=112:c,d,e,c,c,d,e,c,e,f,2g,e,f,2g,8g,8a,8g,8f,e,c,8g,8a,8g,8f,e,c,c,g4,2c,c,g4,2c");
   EXPECT_EQ(jacques.text,
@@ -33,16 +26,7 @@ TEST(Rtttl, WellKnownTunesBecomeNoteText) {
             "E2(1/4) F2(1/4) G2(1/2) G2(1/8) A2(1/8) G2(1/8) F2(1/8) E2(1/4) C2(1/4) G2(1/8) A2(1/8) "
             "G2(1/8) F2(1/8) E2(1/4) C2(1/4) C2(1/4) G1(1/4) C2(1/2) C2(1/4) G1(1/4) C2(1/2)");
   EXPECT_EQ(jacques.tempo, 128);
-  EXPECT_EQ(jacques.notes, 32);
   EXPECT_TRUE(jacques.notices.empty());
-
-  ImportedMelody greensleeves = Imported("Greensleeves:d=8,o=5,b=140:4a,c6,4d6,e.6,16f6,e6,4d6,b,g.,16a,b,4c6,a,4a");
-  EXPECT_EQ(greensleeves.text,
-            "A2(1/4) C3(1/8) D3(1/4) E3(1/8) F3(1/16) E3(1/8) D3(1/4) H2(1/8) G2(1/8) A2(1/16) H2(1/8) "
-            "C3(1/4) A2(1/8) A2(1/4)");
-  ASSERT_EQ(greensleeves.notices.size(), 2u);
-  EXPECT_EQ(greensleeves.notices[0],
-            "note 4 (line 1, column 38, e) is dotted, which a melody cannot express; written as E3(1/8) without the dot");
 }
 
 TEST(Rtttl, HeaderDefaultsBlanksAndNoteForms) {
@@ -52,68 +36,56 @@ TEST(Rtttl, HeaderDefaultsBlanksAndNoteForms) {
 
   ImportedMelody loose = Imported(" Tune : D = 8 , O = 5 , B = 120 :\n C#, 4D#6 ,\r\n a., h5. , 1p7, 16g.4 ");
   EXPECT_EQ(loose.text, "Cis2(1/8) Dis3(1/4) A2(1/8) H2(1/8) P(1/1) G1(1/16)");
-  EXPECT_EQ(loose.notices.size(), 3u);  // three dotted notes
-  EXPECT_TRUE(Contains(loose.notices[0], "note 3 (line 3, column 2, a) is dotted"));
+  ASSERT_EQ(loose.notices.size(), 3u);  // the dot is dropped before or after the octave
+  EXPECT_EQ(loose.notices[0],
+            "note 3 (line 3, column 2, a) is dotted, which a melody cannot express; written as A2(1/8) without the dot");
 
-  ImportedMelody low = Imported("x:o=3:c,d#9");
-  EXPECT_EQ(low.text, "C1(1/4) Dis6(1/4)");
-  ASSERT_EQ(low.notices.size(), 1u);
-  EXPECT_EQ(low.notices[0], "note 1 (line 1, column 7, c) in RTTTL octave 3 lies outside octaves 4 to 11; written as C1");
+  ImportedMelody outside = Imported("x:o=3:c,d#9");
+  EXPECT_EQ(outside.text, "C1(1/4) Dis6(1/4)");
+  ASSERT_EQ(outside.notices.size(), 1u);
+  EXPECT_EQ(outside.notices[0], "note 1 (line 1, column 7, c) in RTTTL octave 3 lies outside octaves 4 to 11; written as C1");
   EXPECT_EQ(Imported("x:o=12:g").text, "G8(1/4)");
 }
 
-TEST(Rtttl, TempoIsTheNearestQuarterNote) {
-  struct Case {
-    int beats;
-    uint16_t tempo;
-  } cases[] = {{63, 64}, {120, 128}, {200, 256}, {112, 128}, {80, 85}, {30, 32}, {1, 1}, {400, 512}, {900, 1024}, {5000, 5120}};
-  for (const Case& c : cases) EXPECT_EQ(TempoForBeats(c.beats), c.tempo) << "b=" << c.beats;
-  EXPECT_EQ(QuarterNoteMs(64), 992);
-  EXPECT_EQ(QuarterNoteMs(1024), 62);
-
+TEST(Rtttl, TempoIsTheOneWithTheNearestQuarterNote) {
+  std::pair<int, uint16_t> cases[] = {{63, 64}, {120, 128}, {200, 256}, {80, 85}, {1, 1}, {400, 512}, {900, 1024}};
+  for (auto c : cases) EXPECT_EQ(TempoForBeats(c.first), c.second) << "b=" << c.first;
   ImportedMelody tooFast = Imported("x:b=60000:32c,4c");
   ASSERT_EQ(tooFast.notices.size(), 1u);
   EXPECT_TRUE(Contains(tooFast.notices[0], "a (1/32) note comes out as 0 long; the encoder makes it a silence of 31"));
 }
 
 TEST(Rtttl, MoreThanTheSlotHoldsIsCut) {
-  std::string notes;
-  for (int i = 0; i < 160; ++i) notes += i ? ",c" : "c";
+  std::string notes = "c";
+  for (int i = 1; i < 160; ++i) notes += ",c";
   ImportedMelody melody = Imported("long::" + notes);
   EXPECT_EQ(melody.notes, 149);
-  EXPECT_EQ(melody.text.size(), 149u * 8 - 1);
   ASSERT_EQ(melody.notices.size(), 1u);
   EXPECT_TRUE(Contains(melody.notices[0], "the ringtone has 160 notes; the phone holds 149, so it is cut after note 149"));
 }
 
 TEST(Rtttl, EveryFaultIsReportedWithItsPosition) {
-  struct Case {
-    std::string rtttl;
-    std::string message;
-  } cases[] = {
+  std::pair<std::string, std::string> cases[] = {
       {"just notes c,d,e", "expected name:settings:notes, with two colons"},
-      {"x:d=4", "two colons"},
-      {"x:d=4:c,x", "unknown note 'x' at line 1, column 9"},
       {"x::c,\n  z", "unknown note 'z' at line 2, column 3"},
       {"x::e#", "unknown note 'e#' at line 1, column 4"},
-      {"x::p#", "unknown note 'p#'"},
       {"x::3c", "duration 3 at line 1, column 4: durations are 1, 2, 4, 8, 16 or 32"},
-      {"x::64c", "duration 64 at line 1, column 4"},
-      {"x::99999999c", "duration too large at line 1, column 4"},
       {"x::8", "a duration without a note at line 1, column 4"},
       {"x:d=3:c", "default duration 3 at line 1, column 3"},
       {"x:l=3:c", "unknown setting at line 1, column 3"},
-      {"x:d:c", "unknown setting at line 1, column 3"},
-      {"x:o=five:c", "the setting o at line 1, column 3 needs a whole number"},
       {"x:b=0:c", "tempo b=0 at line 1, column 3"},
       {"x::c..", "unexpected '.' at line 1, column 6"},
-      {"x::c:d", "unexpected ':' at line 1, column 5"},
       {"x:d=4:", "the ringtone has no notes"},
   };
-  for (const Case& c : cases) EXPECT_TRUE(Contains(ParseError(c.rtttl), c.message)) << ParseError(c.rtttl);
+  for (const auto& c : cases) {
+    RtttlTune tune;
+    std::string error;
+    EXPECT_FALSE(ParseRtttl(c.first, &tune, &error)) << c.first;
+    EXPECT_TRUE(Contains(error, c.second)) << error;
+  }
 }
 
-TEST(ImportRtttlCommand, WritesANewProjectOrReplacesOneMelody) {
+TEST(ImportRtttlCommand, ReplacesOneMelodyAndWritesNothingOnBadInput) {
   ScopedWorkDir dir;
   WriteFile("tune.txt", "tune:d=8,o=5,b=200:c,e,g\n");
   RunResult fresh = Quavrel({"import-rtttl", "tune.txt", "--melody", "2", "-o", "new.bmt"});
@@ -126,22 +98,14 @@ TEST(ImportRtttlCommand, WritesANewProjectOrReplacesOneMelody) {
   ASSERT_EQ(Quavrel({"import-rtttl", "tune.txt", "--melody", "3", "-o", "old.bmt"}).code, 0);
   WriteProject("expected.bmt", {{"A1(1/4)", 90}, {"H1(1/4)", 91}, {"C2(1/8) E2(1/8) G2(1/8)", 256}, {"D2(1/4)", 93}});
   EXPECT_EQ(ReadFile("old.bmt"), ReadFile("expected.bmt"));
-}
 
-TEST(ImportRtttlCommand, WritesNothingOnBadInput) {
-  ScopedWorkDir dir;
   WriteFile("bad.txt", "tune:d=8:c,x");
-  WriteFile("good.txt", "tune::c");
-  WriteFile("broken.bmt", "not a project");
   RunResult bad = Quavrel({"import-rtttl", "bad.txt", "-o", "out.bmt"});
   EXPECT_EQ(bad.code, 1);
   EXPECT_TRUE(Contains(bad.err, "'bad.txt': unknown note 'x' at line 1, column 12; nothing was written")) << bad.err;
-  RunResult broken = Quavrel({"import-rtttl", "good.txt", "-o", "broken.bmt"});
-  EXPECT_EQ(broken.code, 1);
-  EXPECT_TRUE(Contains(broken.err, "not a project file")) << broken.err;
+  WriteFile("broken.bmt", "not a project");
+  EXPECT_EQ(Quavrel({"import-rtttl", "tune.txt", "-o", "broken.bmt"}).code, 1);
   EXPECT_EQ(ReadFile("broken.bmt"), "not a project");
-  EXPECT_EQ(Quavrel({"import-rtttl", "good.txt", "-o", "out.bin"}).code, 2);
-  EXPECT_EQ(Quavrel({"import-rtttl", "good.txt", "--melody", "0", "-o", "out.bmt"}).code, 2);
-  EXPECT_EQ(Quavrel({"import-rtttl", "absent.txt", "-o", "out.bmt"}).code, 1);
-  EXPECT_EQ(FilesHere(), (std::vector<std::string>{"bad.txt", "broken.bmt", "good.txt"}));
+  EXPECT_EQ(Quavrel({"import-rtttl", "tune.txt", "-o", "out.bin"}).code, 2);
+  EXPECT_FALSE(std::filesystem::exists("out.bmt"));
 }
