@@ -10,6 +10,7 @@
 
 #include <sstream>
 
+#include "sys/posix/SerialCustomRate.h"
 #include "sys/posix/SerialTermios.h"
 #include "sys/posix/SerialWait.h"
 
@@ -225,6 +226,7 @@ LineSettings PtyLine::Settings() {
   if (!lineReported_ && slave_ >= 0 && tcgetattr(slave_, &tio) == 0) {
     // The rate and stop bits survive on a pty; size and parity do not.
     settings.baud = sys::serialtermios::SpeedRate(cfgetospeed(&tio));
+    if (settings.baud == 0) sys::serialrate::GetCustomRate(slave_, &settings.baud);
     settings.stopBits = (tio.c_cflag & CSTOPB) ? 2 : 1;
   }
   return settings;

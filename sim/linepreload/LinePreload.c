@@ -262,7 +262,9 @@ EXPORT int tcsetattr(int fd, int actions, const struct termios *tio) {
   }
   int result = real(fd, actions, tio);
   dev_t device;
-  if (result == 0 && tio != NULL) {
+  /* On a pty glibc reports EINVAL when the kernel dropped parity or data
+   * bits, although it took the rest: that is just the case to report. */
+  if ((result == 0 || errno == EINVAL) && tio != NULL) {
     int saved = errno;
     if (IsPtySlave(fd, &device)) {
       pthread_mutex_lock(&statesLock);

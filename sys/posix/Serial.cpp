@@ -81,7 +81,7 @@ class PosixSerialDevice : public SerialDevice {
       cfsetispeed(&tio, speed);
       cfsetospeed(&tio, speed);
     }
-    if (tcsetattr(fd_, TCSANOW, &tio) != 0) return false;
+    if (tcsetattr(fd_, TCSANOW, &tio) != 0 && !OnlyFormatDropped(tio)) return false;
     if (speed == B0 && !serialrate::SetCustomRate(fd_, dcb.BaudRate)) {
       // Nothing half-set: put back what was there.
       int error = errno;
@@ -154,6 +154,17 @@ class PosixSerialDevice : public SerialDevice {
     uint32_t baud = serialtermios::SpeedRate(cfgetospeed(&tio));
     if (baud == 0) serialrate::GetCustomRate(fd_, &baud);
     return baud;
+  }
+
+  // A driver that cannot take the character format (a pty forces 8 data
+  // bits, no parity) drops it and applies the rest; the port still works, so
+  // that counts as success, and GetCommState shows what the driver kept.
+  bool OnlyFormatDropped(const termios& asked) {
+    termios applied;
+    if (errno != EINVAL || tcgetattr(fd_, &applied) != 0) return false;
+    if (serialtermios::AppliedApartFromFormat(asked, applied)) return true;
+    errno = EINVAL;
+    return false;
   }
 
   bool ReadBytes(unsigned char* buffer, unsigned count, unsigned* got) {

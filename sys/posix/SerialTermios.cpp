@@ -114,6 +114,15 @@ bool ApplyDcb(const Dcb& dcb, termios* tio) {
   return true;
 }
 
+bool AppliedApartFromFormat(const termios& asked, const termios& applied) {
+  const tcflag_t format = CSIZE | PARENB | PARODD | CMSPAR;
+  return asked.c_iflag == applied.c_iflag && asked.c_oflag == applied.c_oflag &&
+         asked.c_lflag == applied.c_lflag && (asked.c_cflag & ~format) == (applied.c_cflag & ~format) &&
+         cfgetispeed(&asked) == cfgetispeed(&applied) && cfgetospeed(&asked) == cfgetospeed(&applied) &&
+         asked.c_cc[VSTART] == applied.c_cc[VSTART] && asked.c_cc[VSTOP] == applied.c_cc[VSTOP] &&
+         asked.c_cc[VMIN] == applied.c_cc[VMIN] && asked.c_cc[VTIME] == applied.c_cc[VTIME];
+}
+
 void ReadDcb(const termios& tio, uint32_t baud, Dcb* dcb) {
   dcb->DCBlength = sizeof(Dcb);
   dcb->BaudRate = baud;

@@ -34,6 +34,11 @@ void MakeRaw(termios* tio);
 // Win32 would refuse too; tio is then unchanged.
 bool ApplyDcb(const Dcb& dcb, termios* tio);
 
+// Whether the driver applied all of `asked` except the character format
+// (data bits, parity), which a pty, or a driver that cannot send that
+// format, drops. glibc then reports EINVAL although the rest took effect.
+bool AppliedApartFromFormat(const termios& asked, const termios& applied);
+
 // Overwrites in dcb what the driver's termios says (rate, character format,
 // flow control, XON/XOFF characters); every field termios has no notion of
 // keeps the value it has in dcb.
