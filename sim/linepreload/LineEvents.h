@@ -18,15 +18,20 @@
  *   <tty> LINE <baud> <data bits> <parity> <stop bits>
  *
  *   <tty>        the device path of the pty's slave side, e.g. /dev/pts/3
- *   DTR, RTS     the line's level after a TIOCMBIS, TIOCMBIC or TIOCMSET
- *                call that names it (every such call is reported, whether
- *                the level changed or not)
+ *   DTR, RTS     the line's new level when a TIOCMBIS, TIOCMBIC or
+ *                TIOCMSET call changes it; the first such call on a pty
+ *                reports the lines it names even unchanged (both start
+ *                raised), so the reader learns their level
  *   LINE         the settings a successful tcsetattr asked for, before the
  *                kernel dropped what a pty cannot keep:
  *     <baud>      decimal rate, 0 when it is not one of the fixed rates
  *     <data bits> 5, 6, 7 or 8
  *     <parity>    N none, O odd, E even, M mark, S space
  *     <stop bits> 1, or 2 when two were asked for (1.5 with 5 data bits)
+ *
+ * The library also makes tcgetattr on a pty report the data bits and parity
+ * last asked for (the kernel's own state is still there through ioctl
+ * TCGETS), so read-change-write sequences keep them.
  *
  * Example:
  *   /dev/pts/3 LINE 19200 8 E 1

@@ -7,7 +7,10 @@
  * other request and every other device to the real call. It also notes each
  * line change and each tcsetattr on a pty for the simulated phone
  * (LineEvents.h), because the kernel drops parity on a pty before the other
- * side could see it.
+ * side could see it. For the same reason tcgetattr on a pty reports the
+ * character format last asked for, as a real port would: Wine sets a port up
+ * in several read-change-write steps, and without this every step after the
+ * one that set the parity would write the pty's 8N back as a new request.
  *
  * Both ioctl and __ioctl_time64 are wrapped: 32-bit programs built with
  * 64-bit time (Debian's i386 Wine among them) call the latter.
@@ -35,6 +38,10 @@
 
 typedef int (*IoctlFunction)(int, unsigned long, ...);
 typedef int (*TcsetattrFunction)(int, int, const struct termios *);
+typedef int (*TcgetattrFunction)(int, struct termios *);
+
+/* The character-format bits of c_cflag that a pty does not keep. */
+#define FORMAT_BITS ((tcflag_t)(CSIZE | PARENB | PARODD | CMSPAR))
 
 /* Unix98 pty slaves have the majors 136 to 143. */
 static int IsPtySlave(int fd, dev_t *device) {
@@ -154,6 +161,9 @@ struct LineState {
   int used;
   int dtr;
   int rts;
+  int reported; /* a line event has been written for it */
+  int formatKnown;
+  tcflag_t format; /* FORMAT_BITS as last asked for */
 };
 
 #define MAX_DEVICES 64
@@ -171,6 +181,8 @@ static struct LineState *StateOf(dev_t device) {
   freeSlot->used = 1;
   freeSlot->dtr = 1;
   freeSlot->rts = 1;
+  freeSlot->reported = 0;
+  freeSlot->formatKnown = 0;
   return freeSlot;
 }
 
@@ -190,16 +202,21 @@ static int ModemLines(int fd, dev_t device, unsigned long request, int *bits) {
     *bits = (state->dtr ? TIOCM_DTR : 0) | (state->rts ? TIOCM_RTS : 0) | TIOCM_CTS | TIOCM_DSR | TIOCM_CAR;
   } else {
     /* TIOCMSET sets both lines to the given bits; TIOCMBIS raises and
-     * TIOCMBIC drops the lines named in them. */
+     * TIOCMBIC drops the lines named in them. Only changes are reported,
+     * and the first request on a device, so the reader learns the level. */
     int touched = request == TIOCMSET ? (TIOCM_DTR | TIOCM_RTS) : (*bits & (TIOCM_DTR | TIOCM_RTS));
     int levels = request == TIOCMSET ? *bits : request == TIOCMBIS ? ~0 : 0;
+    int first = !state->reported;
+    state->reported = 1;
     if (touched & TIOCM_DTR) {
-      state->dtr = (levels & TIOCM_DTR) != 0;
-      ReportLevel(fd, "DTR", state->dtr);
+      int level = (levels & TIOCM_DTR) != 0;
+      if (first || level != state->dtr) ReportLevel(fd, "DTR", level);
+      state->dtr = level;
     }
     if (touched & TIOCM_RTS) {
-      state->rts = (levels & TIOCM_RTS) != 0;
-      ReportLevel(fd, "RTS", state->rts);
+      int level = (levels & TIOCM_RTS) != 0;
+      if (first || level != state->rts) ReportLevel(fd, "RTS", level);
+      state->rts = level;
     }
   }
   pthread_mutex_unlock(&statesLock);
@@ -253,22 +270,61 @@ EXPORT int __ioctl_time64(int fd, unsigned long request, ...) {
   return Dispatch(RealIoctlTime64(), fd, request, arg);
 }
 
+static TcgetattrFunction RealTcgetattr(void) {
+  static TcgetattrFunction real;
+  if (real == NULL) real = (TcgetattrFunction)dlsym(RTLD_NEXT, "tcgetattr");
+  return real;
+}
+
 EXPORT int tcsetattr(int fd, int actions, const struct termios *tio) {
   static TcsetattrFunction real;
   if (real == NULL) real = (TcsetattrFunction)dlsym(RTLD_NEXT, "tcsetattr");
-  if (real == NULL) {
+  if (real == NULL || RealTcgetattr() == NULL) {
     errno = ENOSYS;
     return -1;
   }
   int result = real(fd, actions, tio);
   dev_t device;
-  /* On a pty glibc reports EINVAL when the kernel dropped parity or data
-   * bits, although it took the rest: that is just the case to report. */
   if ((result == 0 || errno == EINVAL) && tio != NULL) {
     int saved = errno;
     if (IsPtySlave(fd, &device)) {
+      /* glibc says EINVAL when the kernel dropped parity or data bits and
+       * took the rest. The pty now keeps the format for the program
+       * (tcgetattr reports it), so that is success, as on a real port. */
+      struct termios applied;
+      const tcflag_t keptByPty = ~(FORMAT_BITS | CREAD);
+      if (result != 0 && RealTcgetattr()(fd, &applied) == 0 &&
+          (applied.c_cflag & keptByPty) == (tio->c_cflag & keptByPty)) {
+        result = 0;
+      }
+      if (result == 0) {
+        pthread_mutex_lock(&statesLock);
+        struct LineState *state = StateOf(device);
+        state->formatKnown = 1;
+        state->format = tio->c_cflag & FORMAT_BITS;
+        ReportSettings(fd, tio);
+        pthread_mutex_unlock(&statesLock);
+      }
+    }
+    errno = saved;
+  }
+  return result;
+}
+
+EXPORT int tcgetattr(int fd, struct termios *tio) {
+  TcgetattrFunction real = RealTcgetattr();
+  if (real == NULL) {
+    errno = ENOSYS;
+    return -1;
+  }
+  int result = real(fd, tio);
+  dev_t device;
+  if (result == 0) {
+    int saved = errno;
+    if (IsPtySlave(fd, &device)) {
       pthread_mutex_lock(&statesLock);
-      ReportSettings(fd, tio);
+      struct LineState *state = StateOf(device);
+      if (state->formatKnown) tio->c_cflag = (tio->c_cflag & ~FORMAT_BITS) | state->format;
       pthread_mutex_unlock(&statesLock);
     }
     errno = saved;
