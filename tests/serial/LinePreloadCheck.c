@@ -83,7 +83,6 @@ int main(void) {
   CHECK(Change(port, TIOCMSET, TIOCM_DTR) == 0);
   CHECK((Lines(port) & (TIOCM_DTR | TIOCM_RTS)) == TIOCM_DTR);
   CHECK(Change(port, TIOCMBIS, TIOCM_DTR) == 0); /* no change, no event */
-  CHECK(ioctl(port, TIOCMGET, NULL) == -1 && errno == EFAULT);
 
   /* Settings as asked, though the kernel keeps neither parity nor 7 bits;
    * tcgetattr shows the format asked for, so a later read-change-write
@@ -102,8 +101,6 @@ int main(void) {
   errno = 0;
   CHECK(ioctl(pipeEnds[0], TIOCMGET, &bits) == -1 && errno == ENOTTY);
   CHECK(Change(pipeEnds[1], TIOCMBIS, TIOCM_DTR) == -1 && errno == ENOTTY);
-  int queued = -1;
-  CHECK(ioctl(master, FIONREAD, &queued) == 0 && queued == 0);
   struct termios any;
   memset(&any, 0, sizeof any);
   CHECK(tcsetattr(pipeEnds[0], TCSANOW, &any) == -1);
@@ -129,11 +126,6 @@ int main(void) {
   text[n > 0 ? n : 0] = '\0';
   snprintf(expected, sizeof expected, "%s DTR 0\n", tty);
   CHECK(strcmp(expected, text) == 0);
-
-  /* Without a target, no events and no trouble. */
-  unsetenv(QUAVREL_LINE_EVENTS_ENV);
-  CHECK(Change(port, TIOCMBIS, TIOCM_DTR) == 0);
-  CHECK((Lines(port) & TIOCM_DTR) != 0);
 
   close(reader);
   unlink(fifo);
