@@ -10,7 +10,9 @@
 // (sim/linepreload), the library reports every DTR/RTS change and every
 // tcsetattr as it was asked for; FollowLineEvents reads those reports and
 // merges the ones for this pty into Settings(), in order, before handing out
-// any byte that came after them.
+// any byte that came after them. Events that come in while earlier bytes
+// still wait unread are merged with those too, so read promptly: the phone
+// link always waits for an answer before it changes the line again.
 //
 // One thread at a time.
 #include <cstddef>
