@@ -182,11 +182,13 @@ std::vector<std::string> ProgramDriver::WatchText(int id, const std::function<bo
                                                   DWORD timeoutMs) const {
   std::vector<std::string> seen;
   DWORD start = GetTickCount();
-  for (;;) {
+  for (bool last = false;;) {
     std::string text = Text(id);
     if (seen.empty() || seen.back() != text) seen.push_back(text);
-    if (stop() || GetTickCount() - start > timeoutMs) break;
-    Sleep(2);
+    if (last) break;
+    // One more look once stop() holds: it may have seen a newer text.
+    last = stop() || GetTickCount() - start > timeoutMs;
+    if (!last) Sleep(2);
   }
   return seen;
 }
