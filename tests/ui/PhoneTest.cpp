@@ -154,7 +154,7 @@ TEST(PhoneButtons, StartWritesTheStoredMelodiesIntoThePhone) {
 }
 
 TEST(PhoneButtons, PowerOffThenOnFollowsThePhone) {
-  REQUIRE_PHONE("working");
+  REQUIRE_PHONE("power");
   ScopedWorkDir dir;
   ProgramDriver program(dir.Path().string());
   ASSERT_TRUE(program.Started());

@@ -68,6 +68,7 @@ run_group() {
 
 failed=0
 run_group working 'PhoneButtons.*' || failed=1
+run_group power 'PhoneButtons.PowerOffThenOn*' || failed=1
 run_group silent 'PhoneButtons.SilentPhone*' --fault silent || failed=1
 run_group refusing 'PhoneButtons.RefusedChunk*' --fault refuse-offset=100 || failed=1
 run_group key-released 'PhoneButtons.FailedPowerOn*' --fault key-released || failed=1
