@@ -1,0 +1,61 @@
+// Virtual time and the arithmetic of bytes on a line.
+#include <gtest/gtest.h>
+
+#include <thread>
+#include <vector>
+
+#include "sim/LineSettings.h"
+#include "sim/VirtualClock.h"
+
+TEST(VirtualClock, MovesOnlyWhenSleptOnOrAdvanced) {
+  sim::VirtualClock clock;
+  EXPECT_EQ(clock.NowMs(), 0u);
+  clock.SleepMs(45);
+  clock.AdvanceUs(500);
+  EXPECT_EQ(clock.NowUs(), 45500u);
+  EXPECT_EQ(clock.NowMs(), 45u);
+  clock.AdvanceToUs(1000);  // never backwards
+  EXPECT_EQ(clock.NowUs(), 45500u);
+  clock.AdvanceToUs(90000);
+  EXPECT_EQ(clock.NowMs(), 90u);
+}
+
+TEST(VirtualClock, SleepsFromManyThreadsAddUp) {
+  sim::VirtualClock clock;
+  std::vector<std::thread> threads;
+  for (int t = 0; t < 4; ++t)
+    threads.emplace_back([&clock] {
+      for (int i = 0; i < 1000; ++i) clock.SleepMs(1);
+    });
+  for (std::thread& thread : threads) thread.join();
+  EXPECT_EQ(clock.NowMs(), 4000u);
+}
+
+TEST(LineSettings, ByteTimesFollowRateAndFraming) {
+  EXPECT_EQ(sim::ByteTimeUs(sim::Settings8N1(57600)), 174u);  // 10 bits
+  EXPECT_EQ(sim::ByteTimeUs(sim::Settings8E1(19200)), 573u);  // 11 bits
+  sim::LineSettings unknownParity = sim::Settings8E1(19200);
+  unknownParity.parityKnown = false;
+  EXPECT_EQ(sim::ByteTimeUs(unknownParity), 521u);
+}
+
+TEST(LineSettings, MatchNeedsRateAndVisibleParity) {
+  EXPECT_TRUE(sim::SettingsMatch(sim::Settings8N1(57600), sim::Settings8N1(57600)));
+  EXPECT_TRUE(sim::SettingsMatch(sim::Settings8N1(57600), sim::Settings8N1(57000)));  // within 2 %
+  EXPECT_FALSE(sim::SettingsMatch(sim::Settings8N1(57600), sim::Settings8N1(38400)));
+  EXPECT_FALSE(sim::SettingsMatch(sim::Settings8N1(19200), sim::Settings8E1(19200)));
+  sim::LineSettings pty = sim::Settings8N1(19200);
+  pty.parityKnown = false;
+  EXPECT_TRUE(sim::SettingsMatch(pty, sim::Settings8E1(19200)));
+}
+
+TEST(LineSettings, GarbageNeverLooksLikeAProtocolByte) {
+  const uint8_t meaningful[] = {0x02, 0x0E, 0x14, 0x12, 0x50, 0x55, 0xA0, 0xA5, 'O', 'K', '\r'};
+  const uint32_t rates[] = {19200, 38400, 57600, 115200};
+  for (uint32_t from : rates)
+    for (uint32_t to : rates)
+      for (int value = 0; value < 256; ++value) {
+        uint8_t garbage = sim::GarbledByte(static_cast<uint8_t>(value), sim::Settings8N1(from), sim::Settings8E1(to));
+        for (uint8_t byte : meaningful) ASSERT_NE(garbage, byte) << value << " " << from << "->" << to;
+      }
+}
