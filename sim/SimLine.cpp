@@ -51,8 +51,8 @@ int SimLine::OpenCount() {
   return openCount_;
 }
 
-LineSettings SimLine::HostSettings() const {
-  LineSettings settings;
+WireSettings SimLine::HostSettings() const {
+  WireSettings settings;
   settings.baud = dcb_.BaudRate;
   settings.byteSize = dcb_.ByteSize;
   settings.parity = dcb_.Parity;
@@ -61,9 +61,9 @@ LineSettings SimLine::HostSettings() const {
 }
 
 bool SimLine::PullNext(uint64_t deadlineUs, uint64_t* arrivedUs) {
-  LineByte byte;
+  WireByte byte;
   if (!phone_.TakeOutput(deadlineUs, &byte)) return false;
-  LineSettings host = HostSettings();
+  WireSettings host = HostSettings();
   if (!SettingsMatch(byte.sentWith, host))
     errors_ |= byte.sentWith.baud == host.baud && byte.sentWith.byteSize == host.byteSize ? kErrorParity : kErrorFrame;
   if (received_.size() < kReceiveBufferSize)
@@ -83,7 +83,7 @@ void SimLine::Pull(uint64_t untilUs) {
 void SimLine::SetDtrLevel(bool high, uint64_t atUs) {
   dtr_ = high;
   phone_.SetDtr(high, atUs);
-  LineEvent event(LineEvent::Kind::Dtr, atUs);
+  PortEvent event(PortEvent::Kind::Dtr, atUs);
   event.level = high;
   event.settings = HostSettings();
   transcript_.Add(event);
@@ -91,7 +91,7 @@ void SimLine::SetDtrLevel(bool high, uint64_t atUs) {
 
 void SimLine::SetRtsLevel(bool high, uint64_t atUs) {
   rts_ = high;
-  LineEvent event(LineEvent::Kind::Rts, atUs);
+  PortEvent event(PortEvent::Kind::Rts, atUs);
   event.level = high;
   event.settings = HostSettings();
   transcript_.Add(event);

@@ -57,7 +57,7 @@ class SimLine {
  private:
   friend class SimSerialDevice;
   friend class SimSerialOpener;
-  LineSettings HostSettings() const;
+  WireSettings HostSettings() const;
   // Moves the bytes that have reached the host by `untilUs` into the receive
   // buffer, as the host's settings read them.
   void Pull(uint64_t untilUs);

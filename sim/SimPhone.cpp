@@ -31,7 +31,7 @@ int SimPhone::SendsOfChunk(int offset) const {
   return found == chunkSends_.end() ? 0 : found->second;
 }
 
-uint64_t SimPhone::Receive(const uint8_t* bytes, size_t count, const LineSettings& sentWith, uint64_t startUs) {
+uint64_t SimPhone::Receive(const uint8_t* bytes, size_t count, const WireSettings& sentWith, uint64_t startUs) {
   uint64_t at = std::max(startUs, inputFreeUs_);
   uint64_t perByte = ByteTimeUs(sentWith);
   uint64_t writeId = nextWriteId_++;
@@ -44,7 +44,7 @@ uint64_t SimPhone::Receive(const uint8_t* bytes, size_t count, const LineSetting
 }
 
 void SimPhone::SetDtr(bool high, uint64_t atUs) {
-  Input change{high ? Input::Kind::DtrHigh : Input::Kind::DtrLow, 0, atUs, LineSettings{}, nextWriteId_++};
+  Input change{high ? Input::Kind::DtrHigh : Input::Kind::DtrLow, 0, atUs, WireSettings{}, nextWriteId_++};
   // Bytes still on their way keep their place before a later change.
   auto place = std::upper_bound(input_.begin(), input_.end(), atUs,
                                 [](uint64_t at, const Input& queued) { return at < queued.atUs; });
@@ -66,7 +66,7 @@ std::optional<uint64_t> SimPhone::NextOutputUs() const {
   return output_.front().atUs;
 }
 
-bool SimPhone::TakeOutput(uint64_t untilUs, LineByte* out) {
+bool SimPhone::TakeOutput(uint64_t untilUs, WireByte* out) {
   if (output_.empty() || output_.front().atUs > untilUs) return false;
   *out = output_.front();
   output_.pop_front();
@@ -78,13 +78,13 @@ PhoneState SimPhone::State() const {
   return state_;
 }
 
-LineSettings SimPhone::ListeningSettings() const {
+WireSettings SimPhone::ListeningSettings() const {
   switch (state_) {
     case PhoneState::Normal: return atSettings_;
     case PhoneState::Service: return Settings8N1(kServiceRate);
     case PhoneState::Off: return Settings8E1(kBootRate);
   }
-  return LineSettings{};
+  return WireSettings{};
 }
 
 void SimPhone::Process(const Input& input) {
@@ -102,7 +102,7 @@ void SimPhone::Process(const Input& input) {
     // every rate, at whatever rate the host speaks.
     atSettings_ = Settings8N1(settings_.errorAtEveryRate ? input.sentWith.baud : settings_.atRate);
   }
-  LineSettings listening = ListeningSettings();
+  WireSettings listening = ListeningSettings();
   if (!SettingsMatch(input.sentWith, listening)) {
     // A misread character spoils whatever the phone was gathering.
     atLine_.clear();
@@ -152,7 +152,7 @@ void SimPhone::EnterState(PhoneState state, uint64_t atUs) {
 
 uint64_t SimPhone::Send(const std::vector<uint8_t>& bytes, uint64_t afterUs, const std::string& meaning,
                         bool isReply) {
-  LineSettings sending = ListeningSettings();
+  WireSettings sending = ListeningSettings();
   uint64_t perByte = ByteTimeUs(sending);
   uint64_t at = std::max(afterUs + uint64_t{settings_.replyDelayMs} * 1000, outputFreeUs_);
   uint64_t start = at;
@@ -162,7 +162,7 @@ uint64_t SimPhone::Send(const std::vector<uint8_t>& bytes, uint64_t afterUs, con
   for (size_t i = 0; i < bytes.size(); ++i) {
     if (i == splitAt) at += uint64_t{settings_.splitGapMs} * 1000;
     at += perByte;
-    output_.push_back(LineByte{bytes[i], at, sending});
+    output_.push_back(WireByte{bytes[i], at, sending});
   }
   outputFreeUs_ = at;
   Log(PhoneEvent::Kind::ToHost, start, sending, bytes,
@@ -170,7 +170,7 @@ uint64_t SimPhone::Send(const std::vector<uint8_t>& bytes, uint64_t afterUs, con
   return at;
 }
 
-void SimPhone::Log(PhoneEvent::Kind kind, uint64_t atUs, const LineSettings& settings,
+void SimPhone::Log(PhoneEvent::Kind kind, uint64_t atUs, const WireSettings& settings,
                    std::vector<uint8_t> bytes, std::string meaning) {
   if (!unused_.empty()) FlushUnused();
   if (onEvent) onEvent(PhoneEvent{kind, atUs, settings, std::move(bytes), std::move(meaning)});

@@ -4,7 +4,7 @@
 // the DTR changes it made, and asks which bytes the phone has put on the line
 // by a given time. Bytes take their time on the line; a byte sent at settings
 // the phone does not expect reaches it as garbage, and what it sends reaches
-// a host at other settings as garbage (see LineSettings.h).
+// a host at other settings as garbage (see WireSettings.h).
 //
 // Normal mode: AT commands at its own rate with echo; "at^sqwe=1" or
 // "at^sbfb=1" switch it into the service mode. Service mode: frames at 57600
@@ -21,7 +21,7 @@
 #include <string>
 #include <vector>
 
-#include "sim/LineSettings.h"
+#include "sim/WireSettings.h"
 #include "sim/SimPhoneSettings.h"
 
 namespace sim {
@@ -31,7 +31,7 @@ struct PhoneEvent {
   enum class Kind { FromHost, ToHost, Note };
   Kind kind;
   uint64_t atUs;          // FromHost: the last byte's arrival; ToHost: the first byte's departure
-  LineSettings settings;  // the settings the bytes were sent with
+  WireSettings settings;  // the settings the bytes were sent with
   std::vector<uint8_t> bytes;
   std::string meaning;
 };
@@ -42,7 +42,7 @@ class SimPhone {
 
   // Host to phone: `count` bytes start leaving the host at `startUs` (or when
   // the host's earlier bytes are out). Returns when the last has arrived.
-  uint64_t Receive(const uint8_t* bytes, size_t count, const LineSettings& sentWith, uint64_t startUs);
+  uint64_t Receive(const uint8_t* bytes, size_t count, const WireSettings& sentWith, uint64_t startUs);
   void SetDtr(bool high, uint64_t atUs);
   // Whether this host can show the phone DTR at all; when it cannot (a
   // pseudo-terminal), the boot handshake does without the DTR pulse.
@@ -53,7 +53,7 @@ class SimPhone {
   // Phone to host, after RunUntil: the arrival time of the next byte.
   std::optional<uint64_t> NextOutputUs() const;
   // Takes the next byte if it has fully arrived by `untilUs`.
-  bool TakeOutput(uint64_t untilUs, LineByte* out);
+  bool TakeOutput(uint64_t untilUs, WireByte* out);
 
   PhoneState State() const;
   SimPhoneSettings& Settings() { return settings_; }
@@ -77,7 +77,7 @@ class SimPhone {
     enum class Kind { Byte, DtrHigh, DtrLow } kind;
     uint8_t value;
     uint64_t atUs;
-    LineSettings sentWith;
+    WireSettings sentWith;
     uint64_t writeId;
   };
   enum class Boot { WaitSync, WaitLength, WaitCode, WaitChecksum };
@@ -87,12 +87,12 @@ class SimPhone {
   void ApplyPendingState(uint64_t atUs);
   void EnterState(PhoneState state, uint64_t atUs);
   void ChangeStateAfter(PhoneState state, uint64_t atUs);
-  LineSettings ListeningSettings() const;
+  WireSettings ListeningSettings() const;
   // Queues bytes at the phone's current settings `delay` after `afterUs`;
   // returns when the last has left. Replies may be split by the fault knob.
   uint64_t Send(const std::vector<uint8_t>& bytes, uint64_t afterUs, const std::string& meaning,
                 bool isReply = true);
-  void Log(PhoneEvent::Kind kind, uint64_t atUs, const LineSettings& settings, std::vector<uint8_t> bytes,
+  void Log(PhoneEvent::Kind kind, uint64_t atUs, const WireSettings& settings, std::vector<uint8_t> bytes,
            std::string meaning);
   void Note(uint64_t atUs, std::string meaning);
   // Bytes that made no sense are gathered per host write and logged once.
@@ -130,21 +130,21 @@ class SimPhone {
   std::deque<Input> input_;
   uint64_t inputFreeUs_ = 0;
   uint64_t nextWriteId_ = 1;
-  std::deque<LineByte> output_;
+  std::deque<WireByte> output_;
   uint64_t outputFreeUs_ = 0;
 
   // Bytes gathered for one log line.
   std::vector<uint8_t> unused_;
   std::string unusedWhy_;
   uint64_t unusedAtUs_ = 0;
-  LineSettings unusedSettings_;
+  WireSettings unusedSettings_;
   uint64_t unusedWriteId_ = 0;
 
   // Normal mode.
   std::string atLine_;
   std::vector<uint8_t> atLineBytes_;
   std::vector<uint8_t> echo_;
-  LineSettings atSettings_;
+  WireSettings atSettings_;
 
   // Service mode.
   std::vector<uint8_t> frame_;

@@ -64,7 +64,7 @@ bool SimSerialDevice::SetCommState(const sys::Dcb& dcb) {
   line_.Pull(now);
   sys::Dcb previous = line_.dcb_;
   line_.dcb_ = dcb;
-  LineEvent event(LineEvent::Kind::Settings, now);
+  PortEvent event(PortEvent::Kind::Settings, now);
   event.settings = line_.HostSettings();
   line_.Log().Add(event);
   if (dcb.fDtrControl != previous.fDtrControl && ControlRaisesLine(dcb.fDtrControl) != line_.dtr_)
@@ -78,7 +78,7 @@ bool SimSerialDevice::SetCommTimeouts(const sys::CommTimeouts& timeouts) {
   std::lock_guard<std::mutex> lock(line_.mutex_);
   if (line_.faults.setTimeoutsFails) return Fail(kErrorGenFailure);
   line_.timeouts_ = timeouts;
-  LineEvent event(LineEvent::Kind::Timeouts, line_.clock_.NowUs());
+  PortEvent event(PortEvent::Kind::Timeouts, line_.clock_.NowUs());
   event.timeouts = timeouts;
   event.settings = line_.HostSettings();
   line_.Log().Add(event);
@@ -108,7 +108,7 @@ bool SimSerialDevice::PurgeComm(unsigned flags) {
     line_.Pull(now);
     line_.received_.clear();
   }
-  LineEvent event(LineEvent::Kind::Purge, now);
+  PortEvent event(PortEvent::Kind::Purge, now);
   event.purgeFlags = flags;
   event.settings = line_.HostSettings();
   line_.Log().Add(event);
@@ -145,7 +145,7 @@ bool SimSerialDevice::ReadFile(void* buffer, unsigned count, unsigned* read) {
   std::copy(line_.received_.begin(), line_.received_.begin() + got, out);
   line_.received_.erase(line_.received_.begin(), line_.received_.begin() + got);
   if (read) *read = got;
-  LineEvent event(LineEvent::Kind::Read, start);
+  PortEvent event(PortEvent::Kind::Read, start);
   event.endUs = line_.clock_.NowUs();
   event.bytes.assign(out, out + got);
   event.requested = count;
@@ -160,7 +160,7 @@ bool SimSerialDevice::WriteFile(const void* bytes, unsigned count, unsigned* wri
   line_.phone_.RunUntil(start);
   const auto* data = static_cast<const uint8_t*>(bytes);
   std::vector<uint8_t> attempted(data, data + count);
-  LineEvent event(LineEvent::Kind::Write, start);
+  PortEvent event(PortEvent::Kind::Write, start);
   event.requested = count;
   event.settings = line_.HostSettings();
   ++line_.writeNumber_;

@@ -8,21 +8,21 @@
 #include <string>
 #include <vector>
 
-#include "sim/LineSettings.h"
+#include "sim/WireSettings.h"
 #include "sys/Serial.h"
 
 namespace sim {
 
-struct LineEvent {
+struct PortEvent {
   enum class Kind { Write, Read, Dtr, Rts, Settings, Timeouts, Purge };
-  LineEvent(Kind eventKind, uint64_t at) : kind(eventKind), atUs(at), endUs(at) {}
+  PortEvent(Kind eventKind, uint64_t at) : kind(eventKind), atUs(at), endUs(at) {}
 
   Kind kind;
   uint64_t atUs = 0;   // when the call began
   uint64_t endUs = 0;  // when it returned (writes and reads take time)
   std::vector<uint8_t> bytes;  // written, or read as the host got them
   unsigned requested = 0;      // bytes the write or read asked for
-  LineSettings settings;       // the host's settings in force
+  WireSettings settings;       // the host's settings in force
   bool level = false;          // Dtr, Rts
   sys::CommTimeouts timeouts{};
   unsigned purgeFlags = 0;
@@ -34,11 +34,11 @@ struct LineEvent {
 
 class Transcript {
  public:
-  void Add(LineEvent event);
+  void Add(PortEvent event);
   void Clear();
 
-  std::vector<LineEvent> Events() const;
-  std::vector<LineEvent> Events(LineEvent::Kind kind) const;
+  std::vector<PortEvent> Events() const;
+  std::vector<PortEvent> Events(PortEvent::Kind kind) const;
   // Everything the host wrote, in order, as one run of bytes.
   std::vector<uint8_t> HostBytes() const;
   // The bytes of each write (a frame, an AT text, a boot byte) in order.
@@ -50,7 +50,7 @@ class Transcript {
 
  private:
   mutable std::mutex mutex_;
-  std::vector<LineEvent> events_;
+  std::vector<PortEvent> events_;
 };
 
 std::string HexBytes(const std::vector<uint8_t>& bytes);

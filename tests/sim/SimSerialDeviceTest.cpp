@@ -9,7 +9,7 @@
 #include "sys/SystemInfo.h"
 
 using namespace simtest;
-using sim::LineEvent;
+using sim::PortEvent;
 using sim::PhoneState;
 
 TEST(SimSerialDeviceWaits, ShortReplyReturnsWhatCameAtTheTimeOut) {
@@ -136,10 +136,10 @@ TEST(SimSerialDeviceTranscript, RecordsWritesReadsAndLineChangesInOrder) {
   EXPECT_EQ(rig.line.Log().HostBytes(), all);
   EXPECT_EQ(rig.line.Log().ReceivedBytes(), kPingReply);
 
-  std::vector<LineEvent> events = rig.line.Log().Events();
-  std::vector<LineEvent::Kind> kinds;
-  for (const LineEvent& event : events) kinds.push_back(event.kind);
-  using K = LineEvent::Kind;
+  std::vector<PortEvent> events = rig.line.Log().Events();
+  std::vector<PortEvent::Kind> kinds;
+  for (const PortEvent& event : events) kinds.push_back(event.kind);
+  using K = PortEvent::Kind;
   EXPECT_EQ(kinds, (std::vector<K>{K::Write, K::Read, K::Settings, K::Dtr, K::Write, K::Dtr}));
   EXPECT_EQ(events[1].requested, 34u);
   EXPECT_EQ(events[1].DurationMs(), 50u);

@@ -9,7 +9,7 @@ namespace sim {
 
 enum : uint8_t { kNoParity = 0, kOddParity = 1, kEvenParity = 2 };
 
-struct LineSettings {
+struct WireSettings {
   uint32_t baud = 57600;
   uint8_t byteSize = 8;
   uint8_t parity = kNoParity;  // as in the DCB
@@ -19,35 +19,35 @@ struct LineSettings {
   bool parityKnown = true;
 };
 
-LineSettings Settings8N1(uint32_t baud);
-LineSettings Settings8E1(uint32_t baud);
+WireSettings Settings8N1(uint32_t baud);
+WireSettings Settings8E1(uint32_t baud);
 
 // A byte on the line: its value as sent, when its last bit has arrived at
 // the other end, and the settings it was sent with.
-struct LineByte {
+struct WireByte {
   uint8_t value;
   uint64_t atUs;
-  LineSettings sentWith;
+  WireSettings sentWith;
 };
 
 // Microseconds one character takes: start bit, data bits, parity bit and
 // stop bits at the rate in force.
-uint64_t ByteTimeUs(const LineSettings& settings);
+uint64_t ByteTimeUs(const WireSettings& settings);
 
 // Whether a receiver set to `receiver` reads what `sender` sent: the rates
 // agree within the usual UART tolerance and so do the data bits and, where
 // both ends can see it, the parity.
-bool SettingsMatch(const LineSettings& sender, const LineSettings& receiver);
+bool SettingsMatch(const WireSettings& sender, const WireSettings& receiver);
 
 // What a receiver at the wrong settings makes of a byte: one of the values a
 // UART reads from a mistimed or misframed character (long runs of one level
 // at the wrong rate). None of them means anything in the phone's protocols.
-uint8_t GarbledByte(uint8_t value, const LineSettings& sender, const LineSettings& receiver);
+uint8_t GarbledByte(uint8_t value, const WireSettings& sender, const WireSettings& receiver);
 
 // The value `receiver` reads for `sent`.
-uint8_t ReceivedValue(const LineByte& sent, const LineSettings& receiver);
+uint8_t ReceivedValue(const WireByte& sent, const WireSettings& receiver);
 
 // "57600 8N1", "19200 8E1"; a parity this end cannot see shows as "?".
-std::string DescribeSettings(const LineSettings& settings);
+std::string DescribeSettings(const WireSettings& settings);
 
 }  // namespace sim

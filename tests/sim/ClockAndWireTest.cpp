@@ -4,7 +4,7 @@
 #include <thread>
 #include <vector>
 
-#include "sim/LineSettings.h"
+#include "sim/WireSettings.h"
 #include "sim/VirtualClock.h"
 
 TEST(VirtualClock, MovesOnlyWhenSleptOnOrAdvanced) {
@@ -31,25 +31,25 @@ TEST(VirtualClock, SleepsFromManyThreadsAddUp) {
   EXPECT_EQ(clock.NowMs(), 4000u);
 }
 
-TEST(LineSettings, ByteTimesFollowRateAndFraming) {
+TEST(WireSettings, ByteTimesFollowRateAndFraming) {
   EXPECT_EQ(sim::ByteTimeUs(sim::Settings8N1(57600)), 174u);  // 10 bits
   EXPECT_EQ(sim::ByteTimeUs(sim::Settings8E1(19200)), 573u);  // 11 bits
-  sim::LineSettings unknownParity = sim::Settings8E1(19200);
+  sim::WireSettings unknownParity = sim::Settings8E1(19200);
   unknownParity.parityKnown = false;
   EXPECT_EQ(sim::ByteTimeUs(unknownParity), 521u);
 }
 
-TEST(LineSettings, MatchNeedsRateAndVisibleParity) {
+TEST(WireSettings, MatchNeedsRateAndVisibleParity) {
   EXPECT_TRUE(sim::SettingsMatch(sim::Settings8N1(57600), sim::Settings8N1(57600)));
   EXPECT_TRUE(sim::SettingsMatch(sim::Settings8N1(57600), sim::Settings8N1(57000)));  // within 2 %
   EXPECT_FALSE(sim::SettingsMatch(sim::Settings8N1(57600), sim::Settings8N1(38400)));
   EXPECT_FALSE(sim::SettingsMatch(sim::Settings8N1(19200), sim::Settings8E1(19200)));
-  sim::LineSettings pty = sim::Settings8N1(19200);
+  sim::WireSettings pty = sim::Settings8N1(19200);
   pty.parityKnown = false;
   EXPECT_TRUE(sim::SettingsMatch(pty, sim::Settings8E1(19200)));
 }
 
-TEST(LineSettings, GarbageNeverLooksLikeAProtocolByte) {
+TEST(WireSettings, GarbageNeverLooksLikeAProtocolByte) {
   const uint8_t meaningful[] = {0x02, 0x0E, 0x14, 0x12, 0x50, 0x55, 0xA0, 0xA5, 'O', 'K', '\r'};
   const uint32_t rates[] = {19200, 38400, 57600, 115200};
   for (uint32_t from : rates)
