@@ -143,7 +143,7 @@ void SimPhone::OnBlockService(const Input& last, const std::function<void(const 
 uint64_t SimPhone::Reply(uint8_t type, const std::vector<uint8_t>& payload, Request request, uint64_t atUs,
                          const std::string& meaning) {
   std::vector<uint8_t> frame{type, static_cast<uint8_t>(payload.size()), 0};
-  frame.insert(frame.end(), payload.begin(), payload.end());
+  for (uint8_t byte : payload) frame.push_back(byte);
   std::string said = meaning;
   if (request != Request::None && request == settings_.oversizedReplyTo) {
     frame.assign(3 + kOversizedLength, 0);

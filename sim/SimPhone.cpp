@@ -66,6 +66,12 @@ std::optional<uint64_t> SimPhone::NextOutputUs() const {
   return output_.front().atUs;
 }
 
+std::optional<uint64_t> SimPhone::NextDueUs() const {
+  std::optional<uint64_t> due = NextOutputUs();
+  if (!input_.empty() && (!due || input_.front().atUs < *due)) due = input_.front().atUs;
+  return due;
+}
+
 bool SimPhone::TakeOutput(uint64_t untilUs, WireByte* out) {
   if (output_.empty() || output_.front().atUs > untilUs) return false;
   *out = output_.front();

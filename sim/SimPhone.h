@@ -52,6 +52,9 @@ class SimPhone {
   void RunUntil(uint64_t us);
   // Phone to host, after RunUntil: the arrival time of the next byte.
   std::optional<uint64_t> NextOutputUs() const;
+  // The next time at which the phone has something to do or to deliver:
+  // a host byte reaching it, or one of its bytes reaching the host.
+  std::optional<uint64_t> NextDueUs() const;
   // Takes the next byte if it has fully arrived by `untilUs`.
   bool TakeOutput(uint64_t untilUs, WireByte* out);
 
