@@ -16,7 +16,7 @@ using Bytes = std::vector<uint8_t>;
 
 inline Bytes Frame(uint8_t type, Bytes payload) {
   Bytes frame{type, static_cast<uint8_t>(payload.size()), static_cast<uint8_t>(type ^ payload.size())};
-  frame.insert(frame.end(), payload.begin(), payload.end());
+  for (uint8_t byte : payload) frame.push_back(byte);
   return frame;
 }
 
