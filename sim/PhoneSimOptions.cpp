@@ -39,7 +39,7 @@ std::string ApplyFaultKnob(const std::string& knob, SimPhoneSettings* settings) 
   auto needsNumber = [&](long low, long high) {
     return hasValue && ParseNumber(value, low, high, &number);
   };
-  auto bad = [&](const std::string& form) { return "--fault " + knob + ": expected " + form; };
+  auto bad = [&](const std::string& form) { return "fault " + knob + ": expected " + form; };
 
   if (name == "silent" && !hasValue) {
     settings->silent = true;
@@ -79,43 +79,23 @@ std::string ApplyFaultKnob(const std::string& knob, SimPhoneSettings* settings) 
   return "";
 }
 
-std::string ParsePhoneSimArguments(const std::vector<std::string>& args, PhoneSimOptions* options) {
-  for (size_t i = 0; i < args.size(); ++i) {
-    const std::string& option = args[i];
-    if (option == "--quiet") {
-      options->quiet = true;
-      continue;
-    }
-    bool takesValue = option == "--rate" || option == "--eeprom" || option == "--state" || option == "--fault" ||
-                      option == "--line-events" || option == "--log";
-    if (!takesValue) return "unknown argument: " + option;
-    if (i + 1 >= args.size()) return option + " needs a value";
-    const std::string& value = args[++i];
-    long number = 0;
-    if (option == "--rate") {
-      if (!ParseNumber(value, 300, 4000000, &number)) return "--rate " + value + ": expected a rate in baud";
-      options->phone.atRate = static_cast<uint32_t>(number);
-    } else if (option == "--eeprom") {
-      options->eepromFile = value;
-    } else if (option == "--state") {
-      if (value == "normal")
-        options->phone.initialState = PhoneState::Normal;
-      else if (value == "service")
-        options->phone.initialState = PhoneState::Service;
-      else if (value == "off")
-        options->phone.initialState = PhoneState::Off;
-      else
-        return "--state " + value + ": expected normal, service or off";
-    } else if (option == "--fault") {
-      std::string error = ApplyFaultKnob(value, &options->phone);
-      if (!error.empty()) return error;
-    } else if (option == "--line-events") {
-      options->lineEventsPath = value;
-    } else {
-      options->logFile = value;
-    }
-  }
-  return "";
+bool ParsePhoneState(const std::string& name, PhoneState* state) {
+  if (name == "normal")
+    *state = PhoneState::Normal;
+  else if (name == "service")
+    *state = PhoneState::Service;
+  else if (name == "off")
+    *state = PhoneState::Off;
+  else
+    return false;
+  return true;
+}
+
+bool ParseBaudRate(const std::string& text, uint32_t* baud) {
+  long number = 0;
+  if (!ParseNumber(text, 300, 4000000, &number)) return false;
+  *baud = static_cast<uint32_t>(number);
+  return true;
 }
 
 }  // namespace sim

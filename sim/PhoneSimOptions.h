@@ -1,8 +1,8 @@
 #pragma once
-// The options of "quavrel phone-sim": the phone's settings and fault knobs
-// as the command line gives them, and where its block and log go.
+// What "quavrel phone-sim" is told: the phone's settings and fault knobs,
+// and where its block and its log go; with the parsers for the values its
+// options take.
 #include <string>
-#include <vector>
 
 #include "sim/SimPhoneSettings.h"
 
@@ -16,9 +16,12 @@ struct PhoneSimOptions {
   bool quiet = false;
 };
 
-// Empty on success, else what is wrong, for the user.
-std::string ParsePhoneSimArguments(const std::vector<std::string>& args, PhoneSimOptions* options);
-// One --fault knob, as "silent" or "delay=300"; empty on success.
+// One fault knob, as "silent" or "delay=300"; empty on success, else what is
+// wrong, for the user.
 std::string ApplyFaultKnob(const std::string& knob, SimPhoneSettings* settings);
+// "normal", "service" or "off".
+bool ParsePhoneState(const std::string& name, PhoneState* state);
+// A rate in baud, 300 to 4000000, digits only.
+bool ParseBaudRate(const std::string& text, uint32_t* baud);
 
 }  // namespace sim

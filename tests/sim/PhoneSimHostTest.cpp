@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <sstream>
 #include <thread>
 
 #include "SimRig.h"
+#include "cli/QuavrelMain.h"
 #include "sim/EepromFile.h"
 #include "sim/PhoneRunner.h"
 #include "sim/PhoneSimOptions.h"
@@ -14,23 +16,12 @@
 using namespace simtest;
 using sim::PhoneState;
 
-TEST(PhoneSimOptions, ParsesEveryOptionAndFaultKnob) {
-  sim::PhoneSimOptions options;
-  std::vector<std::string> args{"--rate", "38400", "--eeprom", "block.bin", "--state", "off", "--quiet",
-                                "--log", "sim.log", "--line-events", "events.fifo",
-                                "--fault", "silent", "--fault", "error-at-every-rate", "--fault", "delay=300",
-                                "--fault", "split=60", "--fault", "drop-data=2", "--fault", "refuse-data=3",
-                                "--fault", "refuse-offset=40", "--fault", "oversized=info",
-                                "--fault", "block-length=2400", "--fault", "boot-noise=3", "--fault", "no-a5",
-                                "--fault", "key-released"};
-  ASSERT_EQ(sim::ParsePhoneSimArguments(args, &options), "");
-  const sim::SimPhoneSettings& phone = options.phone;
-  EXPECT_EQ(phone.atRate, 38400u);
-  EXPECT_EQ(phone.initialState, PhoneState::Off);
-  EXPECT_EQ(options.eepromFile, "block.bin");
-  EXPECT_EQ(options.logFile, "sim.log");
-  EXPECT_EQ(options.lineEventsPath, "events.fifo");
-  EXPECT_TRUE(options.quiet);
+TEST(PhoneSimOptions, FaultKnobsSetTheirSettings) {
+  sim::SimPhoneSettings phone;
+  for (const char* knob : {"silent", "error-at-every-rate", "delay=300", "split=60", "drop-data=2", "refuse-data=3",
+                           "refuse-offset=40", "oversized=info", "block-length=2400", "boot-noise=3", "no-a5",
+                           "key-released"})
+    ASSERT_EQ(sim::ApplyFaultKnob(knob, &phone), "") << knob;
   EXPECT_TRUE(phone.silent && phone.errorAtEveryRate && phone.noBootConfirm && !phone.powerKeyHeld);
   EXPECT_EQ(phone.replyDelayMs, 300u);
   EXPECT_EQ(phone.splitGapMs, 60u);
@@ -40,16 +31,26 @@ TEST(PhoneSimOptions, ParsesEveryOptionAndFaultKnob) {
   EXPECT_EQ(phone.oversizedReplyTo, sim::Request::BlockInfo);
   EXPECT_EQ(phone.blockLength, 2400);
   EXPECT_EQ(phone.bootNoiseBytes, 3);
+
+  for (const char* knob : {"loud", "delay", "delay=-1", "delay=1x", "silent=1", "oversized=everything",
+                           "block-length=0", "refuse-offset=70000", "split=0"})
+    EXPECT_NE(sim::ApplyFaultKnob(knob, &phone), "") << knob;
 }
 
-TEST(PhoneSimOptions, RefusesWhatItCannotUse) {
+TEST(PhoneSimCommand, WrongUsageIsRefusedBeforeAnythingStarts) {
+  testing_support::ScopedWorkDir dir;
   const std::vector<std::vector<std::string>> bad{
       {"--rate"}, {"--rate", "fast"}, {"--rate", "0"}, {"--state", "sleeping"}, {"--port", "COM1"},
-      {"--fault", "loud"}, {"--fault", "delay"}, {"--fault", "delay=-1"}, {"--fault", "silent=1"},
-      {"--fault", "oversized=everything"}, {"--fault", "block-length=0"}, {"--fault", "refuse-offset=70000"}};
+      {"--fault", "loud"}, {"--eeprom", "a.bin", "--eeprom", "b.bin"}, {"extra"}};
   for (const auto& args : bad) {
-    sim::PhoneSimOptions options;
-    EXPECT_NE(sim::ParsePhoneSimArguments(args, &options), "") << args[0] << " " << (args.size() > 1 ? args[1] : "");
+    std::vector<std::string> line{"quavrel", "phone-sim"};
+    line.insert(line.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (std::string& arg : line) argv.push_back(arg.data());
+    std::ostringstream out, err;
+    EXPECT_EQ(QuavrelMain(static_cast<int>(argv.size()), argv.data(), out, err), 2) << line[2];
+    EXPECT_TRUE(out.str().empty());
+    EXPECT_NE(err.str().find("phone-sim"), std::string::npos) << err.str();
   }
 }
 
