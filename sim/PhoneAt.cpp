@@ -27,6 +27,7 @@ void SimPhone::OnAtByte(const Input& input) {
   if (atLine_.empty() && lower != 'a') {
     Unused(input, "not an AT command: ignored");
   } else if (c == '\r') {
+    atLineSentWith_ = input.sentWith;
     echo_.push_back(input.value);
     atLineBytes_.push_back(input.value);
     OnAtLine(input.atUs);
@@ -60,7 +61,7 @@ void SimPhone::OnAtLine(uint64_t atUs) {
   } else if (command != "at") {
     ok = false;
   }
-  Log(PhoneEvent::Kind::FromHost, atUs, atSettings_, atLineBytes_, "AT " + atLine_);
+  Log(PhoneEvent::Kind::FromHost, atUs, atLineSentWith_, atLineBytes_, "AT " + atLine_);
   std::vector<uint8_t> reply;
   reply.swap(echo_);
   const char* result = ok ? "\r\nOK\r\n" : "\r\nERROR\r\n";

@@ -147,7 +147,8 @@ class SimPhone {
   std::string atLine_;
   std::vector<uint8_t> atLineBytes_;
   std::vector<uint8_t> echo_;
-  WireSettings atSettings_;
+  WireSettings atSettings_;       // what its AT interpreter listens at
+  WireSettings atLineSentWith_;   // what the host's command line came with
 
   // Service mode.
   std::vector<uint8_t> frame_;

@@ -36,7 +36,7 @@ class PtyPhoneHost::Side : public PhoneSideLine {
     const char* parities = "NOEMS";
     const char* parity = line.parity != '\0' ? std::strchr(parities, line.parity) : nullptr;
     settings.parityKnown = parity != nullptr;
-    settings.parity = parity ? static_cast<uint8_t>(parity - parities) : kNoParity;
+    settings.parity = parity ? static_cast<uint8_t>(parity - parities) : uint8_t{kNoParity};
     settings.stopBits = line.stopBits == 2 ? 2 : 0;
     return settings;
   }

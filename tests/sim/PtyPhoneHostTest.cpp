@@ -2,7 +2,15 @@
 // played through the platform's own serial device, on real time.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <atomic>
+#include <chrono>
 #include <memory>
 #include <sstream>
 #include <thread>
@@ -104,7 +112,7 @@ TEST(PtyPhoneHost, ServesAWholeUploadAndSavesTheBlockAtClose) {
 TEST(PtyPhoneHost, BytesAtAnotherRateAreGarbageOnThePseudoTerminalToo) {
   sim::PhoneSimOptions options;
   options.phone.initialState = sim::PhoneState::Service;
-  options.phone.replyDelayMs = 300;  // time for the tool to change its rate first
+  options.phone.replyDelayMs = 600;  // time for the tool to change its rate first
   sim::PtyPhoneHost host(options);
   std::string error;
   ASSERT_TRUE(host.Start(&error)) << error;
@@ -113,9 +121,12 @@ TEST(PtyPhoneHost, BytesAtAnotherRateAreGarbageOnThePseudoTerminalToo) {
   ASSERT_TRUE(tool.IsOpen());
   tool.Configure(19200);
   tool.Send(kPing);
-  EXPECT_TRUE(tool.Read(5, 600).empty()) << "the phone heard garbage";
+  EXPECT_TRUE(tool.Read(5, 800).empty()) << "the phone heard garbage";
   tool.Configure(57600);
   tool.Send(kPing);
+  // A pty shows only the rate in force when the phone looks: let it take
+  // the ping at 57600 before the tool moves on.
+  std::this_thread::sleep_for(std::chrono::milliseconds(150));
   tool.Configure(115200);
   Bytes garbled = tool.Read(5);
   EXPECT_EQ(garbled.size(), 5u);
@@ -140,4 +151,79 @@ TEST(PtyPhoneHost, LoadsTheEepromFileAndRefusesOneOfTheWrongSize) {
   sim::PtyPhoneHost refused(options);
   EXPECT_FALSE(refused.Start(&error));
   EXPECT_NE(error.find("short.bin holds 11 bytes"), std::string::npos) << error;
+}
+
+namespace {
+// "quavrel phone-sim" as a child process with its standard output on a pipe.
+class PhoneSimProcess {
+ public:
+  explicit PhoneSimProcess(std::vector<std::string> args) {
+    args.insert(args.begin(), {QUAVREL_PROGRAM, "phone-sim"});
+    std::vector<char*> argv;
+    for (std::string& arg : args) argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    int out[2];
+    if (pipe(out) != 0) return;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+    posix_spawn_file_actions_addclose(&actions, out[0]);
+    if (posix_spawn(&pid_, QUAVREL_PROGRAM, &actions, nullptr, argv.data(), environ) != 0) pid_ = -1;
+    posix_spawn_file_actions_destroy(&actions);
+    close(out[1]);
+    out_ = out[0];
+  }
+  ~PhoneSimProcess() {
+    if (pid_ > 0) Stop(SIGKILL);
+    if (out_ >= 0) close(out_);
+  }
+  // The first line of its output, waiting at most a generous bound.
+  std::string FirstLine() {
+    std::string line;
+    char c;
+    while (line.find('\n') == std::string::npos) {
+      pollfd wait{out_, POLLIN, 0};
+      if (poll(&wait, 1, 10000) <= 0 || read(out_, &c, 1) != 1) break;
+      line += c;
+    }
+    return line.substr(0, line.find('\n'));
+  }
+  // Sends the signal and returns the exit status (-1 if it did not exit).
+  int Stop(int signal) {
+    kill(pid_, signal);
+    int status = 0;
+    waitpid(pid_, &status, 0);
+    pid_ = -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+  bool Started() const { return pid_ > 0; }
+
+ private:
+  pid_t pid_ = -1;
+  int out_ = -1;
+};
+}  // namespace
+
+TEST(PhoneSimCommand, PrintsTheDeviceServesAndEndsCleanlyOnTerminate) {
+  testing_support::ScopedWorkDir dir;
+  PhoneSimProcess process({"--eeprom", "small.bin", "--fault", "block-length=40", "--log", "sim.log"});
+  ASSERT_TRUE(process.Started());
+  std::string device = process.FirstLine();
+  ASSERT_EQ(device.rfind("/dev/", 0), 0u) << device;
+  {
+    Tool tool(device);
+    ASSERT_TRUE(tool.IsOpen()) << device;
+    tool.Configure(57600);
+    EXPECT_EQ(tool.Exchange(Text("at^sqwe=1\r"), 16), Text("at^sqwe=1\r\r\nOK\r\n"));
+    EXPECT_EQ(tool.Exchange(kInfo5071, 8), Frame(0x14, {0x15, 40, 0, 0x04, 0x15 ^ 40 ^ 0x04}));
+    EXPECT_EQ(tool.Exchange(OpenFrame(40), 5), Frame(0x14, {0x50, 0x50}));
+    EXPECT_EQ(tool.Exchange(DataFrame(0, Bytes(20, 0x11)), 5), Frame(0x14, {0x12, 0x12}));
+    EXPECT_EQ(tool.Exchange(DataFrame(20, Bytes(20, 0x22)), 5), Frame(0x14, {0x12, 0x12}));
+    EXPECT_EQ(tool.Exchange(CloseFrame(), 5), Frame(0x14, {0x13, 0x13}));
+  }
+  EXPECT_EQ(process.Stop(SIGTERM), 0);
+  EXPECT_EQ(testing_support::ReadFile("small.bin"), std::string(20, 0x11) + std::string(20, 0x22));
+  std::string log = testing_support::ReadFile("sim.log");
+  EXPECT_NE(log.find("block info 5071"), std::string::npos) << log;
+  EXPECT_NE(log.find("stopped"), std::string::npos) << log;
 }
