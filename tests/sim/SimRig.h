@@ -6,20 +6,17 @@
 #include <vector>
 
 #include "sim/SimLine.h"
-#include "sim/SimPhone.h"
 #include "sim/SimSerialDevice.h"
-#include "sim/VirtualClock.h"
 
 namespace simtest {
 
 using Bytes = std::vector<uint8_t>;
 
-inline Bytes Frame(uint8_t type, Bytes payload) {
+inline Bytes Frame(uint8_t type, const Bytes& payload) {
   Bytes frame{type, static_cast<uint8_t>(payload.size()), static_cast<uint8_t>(type ^ payload.size())};
   for (uint8_t byte : payload) frame.push_back(byte);
   return frame;
 }
-
 // A block-service frame: the payload gets its XOR check byte.
 inline Bytes BlockFrame(Bytes payload) {
   uint8_t check = 0;
@@ -27,12 +24,6 @@ inline Bytes BlockFrame(Bytes payload) {
   payload.push_back(check);
   return Frame(0x14, payload);
 }
-
-inline const Bytes kPing{0x02, 0x01, 0x03, 0x14};
-inline const Bytes kPingReply{0x02, 0x02, 0x00, 0x14, 0x14};
-inline const Bytes kPowerOff{0x0E, 0x01, 0x0F, 0x04};
-inline const Bytes kInfo5071{0x14, 0x04, 0x10, 0x15, 0xCF, 0x13, 0xC9};
-
 inline Bytes OpenFrame(uint16_t size = 2408, uint8_t info = 0x04) {
   return BlockFrame({0x11, 0xCF, 0x13, uint8_t(size), uint8_t(size >> 8), info});
 }
@@ -41,27 +32,32 @@ inline Bytes DataFrame(uint16_t offset, const Bytes& data) {
   payload.insert(payload.end(), data.begin(), data.end());
   return BlockFrame(payload);
 }
-inline Bytes CloseFrame() { return BlockFrame({0x13, 0xCF, 0x13}); }
-
 inline Bytes Text(const std::string& text) { return Bytes(text.begin(), text.end()); }
+
+inline const Bytes kPing{0x02, 0x01, 0x03, 0x14}, kPingReply{0x02, 0x02, 0x00, 0x14, 0x14};
+inline const Bytes kPowerOff{0x0E, 0x01, 0x0F, 0x04}, kInfo5071{0x14, 0x04, 0x10, 0x15, 0xCF, 0x13, 0xC9};
+inline const Bytes kClose = BlockFrame({0x13, 0xCF, 0x13}), kOpened = Frame(0x14, {0x50, 0x50});
+inline const Bytes kTaken = Frame(0x14, {0x12, 0x12}), kDataRefused = BlockFrame({0x13, 0x12});
+inline const Bytes kOpenRefused = BlockFrame({0x13, 0x11});
 
 inline Bytes TestImage(size_t size = 2408) {
   Bytes image(size);
   for (size_t i = 0; i < size; ++i) image[i] = static_cast<uint8_t>(i * 7 + i / 256);
   return image;
 }
-
 // The boot block as a host sends it: length, code, XOR of the code.
-inline Bytes BootBlock(size_t length = 104) {
-  Bytes block{static_cast<uint8_t>(length)};
+inline Bytes BootBlock() {
+  Bytes block{104};
   uint8_t check = 0;
-  for (size_t i = 0; i < length; ++i) {
-    uint8_t byte = static_cast<uint8_t>(0xA5 ^ (i * 13));
-    block.push_back(byte);
-    check ^= byte;
-  }
+  for (size_t i = 0; i < 104; ++i) block.push_back(static_cast<uint8_t>(0xA5 ^ (i * 13))), check ^= block.back();
   block.push_back(check);
   return block;
+}
+
+inline sim::SimPhoneSettings PhoneIn(sim::PhoneState state) {
+  sim::SimPhoneSettings settings;
+  settings.initialState = state;
+  return settings;
 }
 
 struct Rig {
@@ -70,22 +66,14 @@ struct Rig {
     Configure(57600);
     Timeouts(50);
   }
-
   void Configure(uint32_t baud, uint8_t parity = sim::kNoParity) {
     sys::Dcb dcb{};
     device->GetCommState(&dcb);
     dcb.BaudRate = baud;
     dcb.Parity = parity;
-    dcb.ByteSize = 8;
-    dcb.StopBits = 0;
     device->SetCommState(dcb);
   }
-  void Timeouts(uint32_t readMs, uint32_t writeMs = 250) {
-    sys::CommTimeouts timeouts{};
-    timeouts.ReadTotalTimeoutConstant = readMs;
-    timeouts.WriteTotalTimeoutConstant = writeMs;
-    device->SetCommTimeouts(timeouts);
-  }
+  void Timeouts(uint32_t readMs, uint32_t writeMs = 250) { device->SetCommTimeouts({0, 0, readMs, 0, writeMs}); }
   unsigned Send(const Bytes& bytes) {
     unsigned written = 0;
     device->WriteFile(bytes.data(), static_cast<unsigned>(bytes.size()), &written);
@@ -95,35 +83,25 @@ struct Rig {
     Bytes buffer(count);
     unsigned got = 0;
     device->ReadFile(buffer.data(), count, &got);
-    buffer.resize(got);
-    return buffer;
+    return Bytes(buffer.begin(), buffer.begin() + got);
   }
-  // A request and what comes back within one 50 ms read of up to 34 bytes.
-  Bytes Exchange(const Bytes& request) {
-    Send(request);
-    return Read();
-  }
-  // The service-mode entry at the phone's rate, leaving the host at 57600.
-  void EnterService(uint32_t atBaud = 57600) {
-    Configure(atBaud);
-    Timeouts(250);
-    Send(Text("at^sqwe=1\r"));
-    Read(256);
-    Configure(57600);
-    Timeouts(50);
-  }
+  // A request and what comes back within one read of up to 34 bytes.
+  Bytes Exchange(const Bytes& request) { return Send(request), Read(); }
   void Dtr(bool high) { device->EscapeCommFunction(high ? sys::kSetDtr : sys::kClrDtr); }
+  // At 19200 8E1: the DTR pulse, then 0x55 and the one byte back.
+  Bytes Sync(uint32_t readMs = 45) {
+    Configure(19200, sim::kEvenParity);
+    Timeouts(readMs);
+    Dtr(false);
+    Dtr(true);
+    Send({0x55});
+    return Read(8);
+  }
 
   sim::VirtualClock clock;
   sim::SimPhone phone;
   sim::SimLine line;
   std::unique_ptr<sim::SimSerialDevice> device;
 };
-
-inline sim::SimPhoneSettings PhoneIn(sim::PhoneState state) {
-  sim::SimPhoneSettings settings;
-  settings.initialState = state;
-  return settings;
-}
 
 }  // namespace simtest
