@@ -93,7 +93,7 @@ void SimPhone::OnBlockService(const Input& last, const std::function<void(const 
 
   if (sub == 0x15 && length == 4) {
     logRequest("block info " + std::to_string(blockId));
-    if (blockId != kMelodyBlockId) return refuse(Request::BlockInfo, "no such block");
+    if (blockId != kEepromBlockId) return refuse(Request::BlockInfo, "no such block");
     uint16_t size = settings_.blockLength;
     Reply(0x14, WithCheck({0x15, uint8_t(size & 0xFF), uint8_t(size >> 8), settings_.infoByte}), Request::BlockInfo,
           at, "block info: length " + std::to_string(size) + ", info " + Hex(settings_.infoByte));
@@ -101,7 +101,7 @@ void SimPhone::OnBlockService(const Input& last, const std::function<void(const 
     unsigned size = payload[3] | payload[4] << 8;
     logRequest("open " + std::to_string(blockId) + " (" + std::to_string(size) + " bytes, info " + Hex(payload[5]) +
                ")");
-    if (blockId != kMelodyBlockId) return refuse(Request::Open, "no such block");
+    if (blockId != kEepromBlockId) return refuse(Request::Open, "no such block");
     if (size != settings_.blockLength) return refuse(Request::Open, "the block is " + std::to_string(settings_.blockLength) + " bytes");
     if (payload[5] != settings_.infoByte) return refuse(Request::Open, "info byte is " + Hex(settings_.infoByte));
     blockOpen_ = true;
@@ -112,7 +112,7 @@ void SimPhone::OnBlockService(const Input& last, const std::function<void(const 
     unsigned count = length - 6u;
     logRequest("data offset " + std::to_string(offset) + " (" + std::to_string(count) + " bytes)");
     int sends = ++chunkSends_[static_cast<int>(offset)];
-    if (!blockOpen_ || blockId != kMelodyBlockId) return refuse(Request::Data, "block not open");
+    if (!blockOpen_ || blockId != kEepromBlockId) return refuse(Request::Data, "block not open");
     if (offset + count > settings_.blockLength) return refuse(Request::Data, "beyond the end of the block");
     if (static_cast<int>(offset) == settings_.refuseOffset || sends <= settings_.refuseDataSends)
       return refuse(Request::Data, "chunk refused (fault)");

@@ -11,8 +11,8 @@ enum class PhoneState { Normal, Service, Off };
 // an oversized frame.
 enum class Request { None, Ping, BlockInfo, Open, Data, Close, Finish08, Finish18, PowerOff };
 
-constexpr uint16_t kMelodyBlockId = 5071;
-constexpr uint16_t kMelodyBlockLength = 2408;
+constexpr uint16_t kEepromBlockId = 5071;
+constexpr uint16_t kEepromBlockLength = 2408;
 constexpr uint32_t kServiceRate = 57600;
 constexpr uint32_t kBootRate = 19200;
 
@@ -21,7 +21,7 @@ struct SimPhoneSettings {
   uint32_t atRate = 57600;      // the one rate its AT interpreter listens at
   uint32_t replyDelayMs = 2;    // from the last byte of a request to the reply
   uint8_t infoByte = 0x04;      // its own value in the block information reply
-  uint16_t blockLength = kMelodyBlockLength;  // length of block 5071, reported and held
+  uint16_t blockLength = kEepromBlockLength;  // length of block 5071, reported and held
   bool powerKeyHeld = true;     // while off: the user holds the power key
 
   // Fault knobs.
