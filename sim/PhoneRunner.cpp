@@ -33,14 +33,10 @@ bool PhoneRunner::Step(int maxWaitMs) {
   now = NowUs();
   phone_.SetCanSeeDtr(line_.CanSeeDtr());
   for (bool level : line_.TakeDtrChanges()) phone_.SetDtr(level, now);
-  if (count > 0) {
-    // The bytes are already here: the tool's writes did not wait for them to
-    // cross a wire. Date them as if they had, so that the phone answers as
-    // soon after the last of them as the tool expects.
-    WireSettings settings = line_.Settings();
-    uint64_t span = static_cast<uint64_t>(count) * ByteTimeUs(settings);
-    phone_.Receive(buffer, static_cast<size_t>(count), settings, now > span ? now - span : 0);
-  }
+  // The bytes are already here: the tool's writes did not wait for them to
+  // cross a wire, so the phone takes them as arrived now and answers as soon
+  // after them as the tool expects.
+  if (count > 0) phone_.ReceiveArrived(buffer, static_cast<size_t>(count), line_.Settings(), now);
   phone_.RunUntil(now);
   Deliver(now);
   return true;

@@ -43,6 +43,13 @@ uint64_t SimPhone::Receive(const uint8_t* bytes, size_t count, const WireSetting
   return at;
 }
 
+void SimPhone::ReceiveArrived(const uint8_t* bytes, size_t count, const WireSettings& sentWith, uint64_t atUs) {
+  uint64_t at = std::max(atUs, inputFreeUs_);
+  uint64_t writeId = nextWriteId_++;
+  for (size_t i = 0; i < count; ++i) input_.push_back(Input{Input::Kind::Byte, bytes[i], at, sentWith, writeId});
+  inputFreeUs_ = at;
+}
+
 void SimPhone::SetDtr(bool high, uint64_t atUs) {
   Input change{high ? Input::Kind::DtrHigh : Input::Kind::DtrLow, 0, atUs, WireSettings{}, nextWriteId_++};
   // Bytes still on their way keep their place before a later change.

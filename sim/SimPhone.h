@@ -43,6 +43,9 @@ class SimPhone {
   // Host to phone: `count` bytes start leaving the host at `startUs` (or when
   // the host's earlier bytes are out). Returns when the last has arrived.
   uint64_t Receive(const uint8_t* bytes, size_t count, const WireSettings& sentWith, uint64_t startUs);
+  // Host to phone where there is no wire to cross (a pseudo-terminal): the
+  // bytes have all arrived by `atUs`.
+  void ReceiveArrived(const uint8_t* bytes, size_t count, const WireSettings& sentWith, uint64_t atUs);
   void SetDtr(bool high, uint64_t atUs);
   // Whether this host can show the phone DTR at all; when it cannot (a
   // pseudo-terminal), the boot handshake does without the DTR pulse.
