@@ -2,6 +2,7 @@
 // side played through the platform's own serial device, on real time.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
@@ -27,6 +28,7 @@ pid_t StartPhoneSim(std::vector<std::string> args, std::string* firstLine) {
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+  posix_spawn_file_actions_addopen(&actions, 2, "sim.err", O_WRONLY | O_CREAT | O_TRUNC, 0644);
   if (posix_spawn(&pid, QUAVREL_PROGRAM, &actions, nullptr, argv.data(), environ) != 0) pid = -1;
   posix_spawn_file_actions_destroy(&actions);
   close(out[1]);
@@ -93,4 +95,6 @@ TEST(PhoneSimCommand, ServesOnThePrintedDeviceSavesEachWriteAndEndsCleanly) {
   std::string none;
   EXPECT_EQ(ExitCode(StartPhoneSim({"--eeprom", "phone.bin"}, &none)), 1);
   EXPECT_EQ(none, "") << "nothing to connect to";
+  EXPECT_EQ(testing_support::ReadFile("sim.err"),
+            "quavrel phone-sim: phone.bin holds 11 bytes, but the block is 2408 bytes\n");
 }
