@@ -1,6 +1,6 @@
 // Off: the boot loader in the phone's ROM, awake while the power key is
-// held. After a DTR pulse (where the host can show one) it answers 0x55 with
-// 0xA0, then takes a length byte, that many code bytes and their XOR, and
+// held. With DTR raised, or after a DTR pulse (where the host can show DTR
+// at all), it answers 0x55 with 0xA0, then takes a length byte, that many code bytes and their XOR, and
 // confirms a good block with 0xA5, after which the phone runs normally.
 #include "sim/SimPhone.h"
 
@@ -40,7 +40,7 @@ void SimPhone::OnBootByte(const Input& input) {
   switch (boot_) {
     case Boot::WaitSync: {
       if (value != kSync) return Unused(input, "ignored: off, waiting for 0x55");
-      if (canSeeDtr_ && !bootArmed_) return Unused(input, "boot 0x55 without a DTR pulse: ignored");
+      if (canSeeDtr_ && !bootArmed_ && !dtrHigh_) return Unused(input, "boot 0x55 without DTR: ignored");
       Log(PhoneEvent::Kind::FromHost, input.atUs, input.sentWith, {value}, "boot 0x55");
       std::vector<uint8_t> reply;
       if (!noiseSent_ && settings_.bootNoiseBytes > 0) {

@@ -20,6 +20,9 @@ class PtyPhoneHost::Side : public PhoneSideLine {
     int count = pty_.Read(buffer, size, timeoutMs);
     if (count < 0 && errno == EINTR) count = 0;
     for (const LineEvent& event : pty_.TakeEvents()) {
+      // The library starts a pty's lines raised, as opening a real port
+      // raises them, and reports only what the tool does after that.
+      if (!reported_) dtr_.push_back(true);
       reported_ = true;
       if (event.kind == LineEvent::Kind::Dtr) dtr_.push_back(event.level);
     }
