@@ -13,7 +13,8 @@ constexpr uint8_t kNoise[] = {0x00, 0xFF, 0x7F, 0xF8, 0x3C};
 }  // namespace
 
 void SimPhone::OnDtr(bool high, uint64_t atUs) {
-  bool rising = high && !dtrHigh_;
+  if (high == dtrHigh_) return;
+  bool rising = high;
   dtrHigh_ = high;
   Log(PhoneEvent::Kind::Note, atUs, ListeningSettings(), {}, high ? "DTR 1" : "DTR 0");
   if (rising && state_ == PhoneState::Off) {
