@@ -14,17 +14,16 @@ constexpr uint8_t kNoise[] = {0x00, 0xFF, 0x7F, 0xF8, 0x3C};
 
 void SimPhone::OnDtr(bool high, uint64_t atUs) {
   if (high == dtrHigh_) return;
-  bool rising = high;
   dtrHigh_ = high;
   Log(PhoneEvent::Kind::Note, atUs, ListeningSettings(), {}, high ? "DTR 1" : "DTR 0");
-  if (rising && state_ == PhoneState::Off) {
+  if (high && state_ == PhoneState::Off) {  // a rising edge: the start of a pulse
     bootArmed_ = true;
     if (boot_ != Boot::WaitSync) ResetBoot(atUs, "boot block dropped: new DTR pulse");
   }
 }
 
 void SimPhone::ResetBoot(uint64_t atUs, const char* why) {
-  if (!bootCode_.empty() || boot_ != Boot::WaitSync) Note(atUs, why);
+  Note(atUs, why);
   boot_ = Boot::WaitSync;
   bootCode_.clear();
 }
