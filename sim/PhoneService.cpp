@@ -94,7 +94,7 @@ void SimPhone::OnBlockService(const Input& last, const std::function<void(const 
   if (sub == 0x15 && length == 4) {
     logRequest("block info " + std::to_string(blockId));
     if (blockId != kEepromBlockId) return refuse(Request::BlockInfo, "no such block");
-    uint16_t size = settings_.blockLength;
+    uint16_t size = static_cast<uint16_t>(block_.size());
     Reply(0x14, WithCheck({0x15, uint8_t(size & 0xFF), uint8_t(size >> 8), settings_.infoByte}), Request::BlockInfo,
           at, "block info: length " + std::to_string(size) + ", info " + Hex(settings_.infoByte));
   } else if (sub == 0x11 && length == 7) {
@@ -102,7 +102,7 @@ void SimPhone::OnBlockService(const Input& last, const std::function<void(const 
     logRequest("open " + std::to_string(blockId) + " (" + std::to_string(size) + " bytes, info " + Hex(payload[5]) +
                ")");
     if (blockId != kEepromBlockId) return refuse(Request::Open, "no such block");
-    if (size != settings_.blockLength) return refuse(Request::Open, "the block is " + std::to_string(settings_.blockLength) + " bytes");
+    if (size != block_.size()) return refuse(Request::Open, "the block is " + std::to_string(block_.size()) + " bytes");
     if (payload[5] != settings_.infoByte) return refuse(Request::Open, "info byte is " + Hex(settings_.infoByte));
     blockOpen_ = true;
     chunkSends_.clear();
@@ -113,7 +113,7 @@ void SimPhone::OnBlockService(const Input& last, const std::function<void(const 
     logRequest("data offset " + std::to_string(offset) + " (" + std::to_string(count) + " bytes)");
     int sends = ++chunkSends_[static_cast<int>(offset)];
     if (!blockOpen_ || blockId != kEepromBlockId) return refuse(Request::Data, "block not open");
-    if (offset + count > settings_.blockLength) return refuse(Request::Data, "beyond the end of the block");
+    if (offset + count > block_.size()) return refuse(Request::Data, "beyond the end of the block");
     if (static_cast<int>(offset) == settings_.refuseOffset || sends <= settings_.refuseDataSends)
       return refuse(Request::Data, "chunk refused (fault)");
     std::copy(payload + 5, payload + 5 + count, block_.begin() + offset);

@@ -21,7 +21,7 @@ SimPhone::SimPhone(const SimPhoneSettings& settings)
 }
 
 bool SimPhone::LoadBlock(const std::vector<uint8_t>& bytes) {
-  if (bytes.size() != settings_.blockLength) return false;
+  if (bytes.size() != block_.size()) return false;
   block_ = bytes;
   return true;
 }

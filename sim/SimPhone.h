@@ -9,8 +9,9 @@
 // Normal mode: AT commands at its own rate with echo; "at^sqwe=1" or
 // "at^sbfb=1" switch it into the service mode. Service mode: frames at 57600
 // 8N1 (ping, block information, open, data, close, the two finishing
-// commands, power-off). Off: at 19200 8E1, while its power key is held, the
-// boot handshake (0x55 -> 0xA0, length, code, XOR checksum -> 0xA5).
+// commands, power-off). Off: at 19200 8E1, while its power key is held and
+// DTR is raised or was pulsed, the boot handshake (0x55 -> 0xA0, length,
+// code, XOR checksum -> 0xA5).
 //
 // Not thread-safe: its host serializes calls.
 #include <cstdint>
@@ -47,8 +48,8 @@ class SimPhone {
   // bytes have all arrived by `atUs`.
   void ReceiveArrived(const uint8_t* bytes, size_t count, const WireSettings& sentWith, uint64_t atUs);
   void SetDtr(bool high, uint64_t atUs);
-  // Whether this host can show the phone DTR at all; when it cannot (a
-  // pseudo-terminal), the boot handshake does without the DTR pulse.
+  // Whether this host can show the phone DTR at all; when it cannot (a bare
+  // pseudo-terminal), the boot handshake does without DTR.
   void SetCanSeeDtr(bool canSee) { canSeeDtr_ = canSee; }
 
   // Acts on everything that has reached the phone by `us`.
@@ -65,7 +66,7 @@ class SimPhone {
   SimPhoneSettings& Settings() { return settings_; }
   const SimPhoneSettings& Settings() const { return settings_; }
 
-  // Block 5071 as the phone holds it (Settings().blockLength bytes).
+  // Block 5071 as the phone holds it (blockLength bytes, as constructed).
   const std::vector<uint8_t>& Block() const { return block_; }
   // Replaces the block; false (and nothing changed) unless the size fits.
   bool LoadBlock(const std::vector<uint8_t>& bytes);

@@ -21,7 +21,7 @@ struct SimPhoneSettings {
   uint32_t atRate = 57600;      // the one rate its AT interpreter listens at
   uint32_t replyDelayMs = 2;    // from the last byte of a request to the reply
   uint8_t infoByte = 0x04;      // its own value in the block information reply
-  uint16_t blockLength = kEepromBlockLength;  // length of block 5071, reported and held
+  uint16_t blockLength = kEepromBlockLength;  // length of block 5071, reported and held (read once, at construction)
   bool powerKeyHeld = true;     // while off: the user holds the power key
 
   // Fault knobs.

@@ -47,7 +47,8 @@ TEST(SimPhoneServiceMode, WholeWriteStoresTheImageAndCompletesAtClose) {
   }
   EXPECT_TRUE(written.empty());
   EXPECT_EQ(rig.Exchange(kClose), Frame(0x14, {0x13, 0x13}));
-  for (uint8_t finish : {0x08, 0x18}) EXPECT_EQ(rig.Exchange(Frame(0x14, {finish, finish})), Frame(0x14, {finish, finish}));
+  for (uint8_t finish : {0x08, 0x18})
+    EXPECT_EQ(rig.Exchange(Frame(0x14, {finish, finish})), Frame(0x14, {finish, finish}));
   EXPECT_EQ(rig.phone.Block(), image);
   EXPECT_EQ(written, std::vector<Bytes>{image});
 }
