@@ -14,6 +14,7 @@ const Command kCommands[] = {
     {"render", "play a melody into a WAV file as the phone would", kRenderHelp, RunRender},
     {"decode", "read a block file back into note text", kDecodeHelp, RunDecode},
     {"import-rtttl", "bring an RTTTL ringtone into a project", kImportRtttlHelp, RunImportRtttl},
+    {"phone-sim", "run a simulated phone on a pseudo-terminal", kPhoneSimHelp, RunPhoneSim},
 };
 
 }  // namespace
