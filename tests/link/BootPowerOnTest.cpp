@@ -3,35 +3,6 @@
 namespace link_test {
 namespace {
 
-// A switched-off phone while its power key is held: answers the wake byte
-// (from the given one on) and takes the boot block.
-struct BootingPhone {
-  int answerFromWake = 1;  // 1-based count of 0x55 bytes
-  uint8_t wakeAnswer = 0xA0;
-  bool acceptCode = true;
-  int wakes = 0;
-  int blockBytes = -1;  // -1: not in a block
-  Bytes block;
-
-  void Attach(ScriptedLine& line) {
-    line.respond = [this](ScriptedLine& line, const LineWrite& write) {
-      const uint8_t byte = write.bytes[0];
-      if (blockBytes >= 0) {
-        block.push_back(byte);
-        if (++blockBytes == 106) {
-          blockBytes = -1;
-          if (acceptCode) line.Reply(Bytes{0xA5}, 5);
-        }
-      } else if (byte == 0x55) {
-        if (++wakes >= answerFromWake) line.Reply(Bytes{wakeAnswer}, 5);
-      } else if (byte == 0x68) {
-        block.assign(1, byte);
-        blockBytes = 1;
-      }
-    };
-  }
-};
-
 class BootPowerOnTest : public LinkTest {
  protected:
   BootPowerOnTest() { phone.Attach(line); }

@@ -188,11 +188,22 @@ std::string Hex(const Bytes& bytes) {
 void ServicePhone::Attach(ScriptedLine& line) {
   line.respond = [this](ScriptedLine& line, const LineWrite& write) {
     const Bytes& f = write.bytes;
+    if (off) return;
+    if (!serviceMode) {
+      if (write.baud == 57600 && f == Bytes({'a', 't', '^', 's', 'q', 'w', 'e', '=', '1', '\r'})) {
+        line.Reply("at^sqwe=1\r\r\nOK\r\n");
+        serviceMode = true;
+      }
+      return;
+    }
     if (f.size() < 4) return;
     if (f == Bytes{0x02, 0x01, 0x03, 0x14}) {
       if (answerPing) line.Reply(Frame(0x02, {0x14, 0x00}));
     } else if (f == Bytes{0x0E, 0x01, 0x0F, 0x04}) {
-      if (confirmPowerOff) line.Reply(Frame(0x0E, {0x04}));
+      if (confirmPowerOff) {
+        line.Reply(Frame(0x0E, {0x04}));
+        off = true;
+      }
     } else if (f[0] == 0x14) {
       switch (f[3]) {
         case 0x15:
@@ -220,6 +231,24 @@ void ServicePhone::Attach(ScriptedLine& line) {
           line.Reply(BlockReply({f[3]}));
           break;
       }
+    }
+  };
+}
+
+void BootingPhone::Attach(ScriptedLine& line) {
+  line.respond = [this](ScriptedLine& line, const LineWrite& write) {
+    const uint8_t byte = write.bytes[0];
+    if (blockBytes >= 0) {
+      block.push_back(byte);
+      if (++blockBytes == 106) {
+        blockBytes = -1;
+        if (acceptCode) line.Reply(Bytes{0xA5}, 5);
+      }
+    } else if (byte == 0x55) {
+      if (++wakes >= answerFromWake) line.Reply(Bytes{wakeAnswer}, 5);
+    } else if (byte == 0x68) {
+      block.assign(1, byte);
+      blockBytes = 1;
     }
   };
 }

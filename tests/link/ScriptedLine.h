@@ -137,10 +137,14 @@ Bytes Frame(uint8_t type, const Bytes& payload);           // header check fille
 Bytes BlockReply(const Bytes& payloadWithoutCheck);        // type 0x14, check appended
 std::string Hex(const Bytes& bytes);
 
-// A phone in service mode: answers pings, the information query (with the
+// A phone: in service mode it answers pings, the information query (with the
 // given length and info byte), open, data (storing the chunk), close and the
 // finishing commands, and the power-off request. Faults as fields.
 struct ServicePhone {
+  // In normal mode it only takes "at^sqwe=1\r" at 57600 ("OK"), which puts
+  // it into service mode; a confirmed power-off leaves it silent.
+  bool serviceMode = true;
+  bool off = false;
   uint16_t blockLength = 2408;
   uint8_t infoByte = 0x5A;
   bool answerPing = true;
@@ -150,6 +154,19 @@ struct ServicePhone {
   bool confirmPowerOff = true;
   Bytes block = Bytes(2408, 0xEE);
   int dataFrames = 0;
+
+  void Attach(ScriptedLine& line);
+};
+
+// A switched-off phone while its power key is held: answers the wake byte
+// (from the given one on) and takes the boot block.
+struct BootingPhone {
+  int answerFromWake = 1;  // 1-based count of 0x55 bytes
+  uint8_t wakeAnswer = 0xA0;
+  bool acceptCode = true;
+  int wakes = 0;
+  int blockBytes = -1;  // -1: not in a block
+  Bytes block;
 
   void Attach(ScriptedLine& line);
 };
