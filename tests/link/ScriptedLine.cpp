@@ -161,9 +161,11 @@ sys::SerialDevice* ScriptedOpener::Open(const char* name) {
 }
 
 Bytes Frame(uint8_t type, const Bytes& payload) {
-  Bytes frame = {type, static_cast<uint8_t>(payload.size()),
-                 static_cast<uint8_t>(type ^ payload.size())};
-  frame.insert(frame.end(), payload.begin(), payload.end());
+  Bytes frame(3 + payload.size());
+  frame[0] = type;
+  frame[1] = static_cast<uint8_t>(payload.size());
+  frame[2] = static_cast<uint8_t>(type ^ payload.size());
+  std::copy(payload.begin(), payload.end(), frame.begin() + 3);
   return frame;
 }
 
