@@ -37,7 +37,9 @@ class EncodeObserver {
   // began (-1 when it is empty), durationPosition where its "(" stands.
   virtual void OnPlaceholder(int k, const char* noteToken, const char* durationToken,
                              int notePosition, int durationPosition) = 0;
-  // More events than the slot holds: only the first keptEvents were written;
-  // the rest start at droppedFromPosition.
+  // More events than the slot holds: only the first keptEvents were written.
+  // droppedFromPosition is where the first event left out begins (its note
+  // token, or its "(" when the token is empty); nothing from there on was
+  // encoded.
   virtual void OnTruncated(int k, int keptEvents, int droppedFromPosition) = 0;
 };

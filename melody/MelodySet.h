@@ -20,21 +20,32 @@ class MelodySet {
 
   // Melody k's 2048-byte text buffer, writable; nullptr for k outside 0..3.
   char* MelodyText(int k);
-  // Melody k's tempo word (stored in reverse melody order); k must be 0..3.
+  // Melody k's tempo word (stored in reverse melody order). For k outside
+  // 0..3 a scratch word outside the set, so a stray index changes nothing.
   uint16_t& MelodyTempo(int k);
   uint8_t* BlockImage() { return image_; }
   const uint8_t* BlockImage() const { return image_; }
 
   // Encodes melody k's text into its slot: 0 encoded, 1 text absent,
-  // 2 text empty, -1 k out of range. The observer, when given, hears of
-  // every placeholder event and of a melody cut to fit its slot.
+  // 2 text empty, -1 k out of range. A melody of more than 149 notes keeps
+  // its first 149 and logs the cut, so nothing beyond its slot is written.
+  // The observer, when given, hears of every placeholder event and of a cut.
   int DecodeToBuffer(int k, const char* text, EncodeObserver* observer = nullptr);
   // DecodeToBuffer for k = 0..3, each from its own buffer, as Save and Start do.
   void EncodeAll(EncodeObserver* observer = nullptr);
 
-  int SaveProject(const char* path);  // 1 written, 0 cannot be created
-  int LoadProject(const char* path);  // 1 opened (whatever it held), 0 not
-  void ExportBlock(const char* path);
+  // 1 when the file was written and closed fully; 0 when it could not be
+  // created (nothing written) or a write or the close failed (disk full):
+  // what was written then stays, for the caller to remove or replace.
+  int SaveProject(const char* path);
+  // 1 opened (whatever it held), 0 not (the set is unchanged). A text longer
+  // than a buffer holds is cut to 2047 bytes; the records after it still load.
+  int LoadProject(const char* path);
+  // The image as the block file at path and, when the path holds ".bin", the
+  // description file with its last ".bin" read as ".bid". 1 when the block
+  // file and the description file it names were written fully, 0 otherwise
+  // (nothing at all when the block file cannot be created).
+  int ExportBlock(const char* path);
 
  private:
   char texts_[kMelodyCount][kMelodyTextSize];
