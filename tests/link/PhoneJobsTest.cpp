@@ -1,6 +1,8 @@
 #include <algorithm>
+#include <cstring>
 
 #include "link/PhoneJobs.h"
+#include "melody/MelodySet.h"
 #include "tests/link/LinkFixture.h"
 #include "tests/link/RecordingView.h"
 
@@ -240,6 +242,49 @@ TEST_F(PhoneJobsTest, PowerOnRowsOfTheStateTable) {
     EXPECT_EQ(view.times[2] - view.times[1], 4000u);
     EXPECT_EQ(PhoneOn, 1);
   }
+}
+
+TEST_F(PhoneJobsTest, UploadSendsTheImageAsEncodedAtStartWhateverHappensLater) {
+  MelodySet& melodies = Melodies();
+  melodies.ClearBlockImage();
+  melodies.ResetMelodies();
+  strcpy(melodies.MelodyText(0), "C2(1/4) D2(1/8) P(1/4)");
+  strcpy(melodies.MelodyText(3), "A1(1/16)");
+  ASSERT_TRUE(PrepareUpload(request));
+  const Bytes encoded(melodies.BlockImage(), melodies.BlockImage() + kBlockImageSize);
+  EXPECT_EQ(encoded[1806], 0x14);  // melody 1 is in, as Start encodes it
+  EXPECT_EQ(Image(), encoded);
+
+  // A Load and a Save of other melodies while the block is being written.
+  view.onCall = [&](const std::string& call) {
+    if (call != "status 105") return;
+    melodies.ClearBlockImage();
+    strcpy(melodies.MelodyText(0), "H8(1/1)");
+    melodies.EncodeAll();
+  };
+  EXPECT_EQ(UploadJob(request), PhoneJobResult::Succeeded);
+  EXPECT_EQ(phone.block, encoded);
+  melodies.ResetMelodies();
+  melodies.ClearBlockImage();
+}
+
+TEST_F(PhoneJobsTest, StartWhileAJobRunsIsRefusedAndEncodesNothing) {
+  MelodySet& melodies = Melodies();
+  melodies.ClearBlockImage();
+  strcpy(melodies.MelodyText(0), "C2(1/4)");
+  ASSERT_TRUE(TryBeginPhoneJob());
+  EXPECT_FALSE(PrepareUpload(request));
+  EXPECT_FALSE(request.portReserved);
+  EXPECT_EQ(melodies.BlockImage()[1806], 0x00);
+  EndPhoneJob();
+
+  // A prepared upload that is never started gives the port back.
+  ASSERT_TRUE(PrepareUpload(request));
+  EXPECT_TRUE(PhoneJobRunning());
+  ReleaseUpload(request);
+  EXPECT_FALSE(PhoneJobRunning());
+  melodies.ResetMelodies();
+  melodies.ClearBlockImage();
 }
 
 }  // namespace
