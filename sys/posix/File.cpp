@@ -2,6 +2,8 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+#include <cstdio>
+
 #include "sys/File.h"
 #include "sys/Path.h"
 
@@ -38,5 +40,7 @@ void CloseFile(FileId file) {
 }
 
 bool DeleteFile(const char* name) { return unlink(name) == 0; }
+
+bool ReplaceFile(const char* from, const char* to) { return std::rename(from, to) == 0; }
 
 }  // namespace sys

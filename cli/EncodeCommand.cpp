@@ -1,0 +1,89 @@
+// quavrel encode: a project into a block file and its description, as the
+// program's Save to a ".bin" path does.
+#include <cerrno>
+#include <cstring>
+#include <memory>
+
+#include "cli/Arguments.h"
+#include "cli/CommandSupport.h"
+#include "cli/Commands.h"
+#include "cli/Files.h"
+
+extern const char kEncodeHelp[] =
+    "Usage: quavrel encode PROJECT.bmt -o OUT.bin\n"
+    "\n"
+    "Encodes the project's four melodies into the 2408-byte image of block\n"
+    "5071 and writes it as OUT.bin, with its description file OUT.bid beside\n"
+    "it, as the program's Save does.\n"
+    "\n"
+    "Each note or duration the encoder does not know becomes a silence of 31\n"
+    "and is reported on standard error with its melody, line and column; so\n"
+    "is a melody of more than 149 notes, which the phone cuts. These do not\n"
+    "fail the run (\"quavrel check\" lists them without writing anything).\n"
+    "\n"
+    "OUT.bin must end in \".bin\". PROJECT.bmt must be a whole project: a file\n"
+    "whose four records do not add up to exactly its size, or a text longer\n"
+    "than 2047 bytes, is refused. On any failure no output is left behind and\n"
+    "existing files stay as they were.\n";
+
+namespace {
+
+constexpr size_t kDescriptionSize = 93;
+
+// The description file's name for a block file's: its last ".bin" read as ".bid".
+std::string DescriptionPathFor(const std::string& blockPath) {
+  return blockPath.substr(0, blockPath.size() - 4) + ".bid";
+}
+
+}  // namespace
+
+int RunEncode(CommandContext& context) {
+  ParsedArguments args;
+  std::string error;
+  if (!ParseArguments(context.args, {{"-o", 1, false}}, &args, &error)) return context.UsageError(error);
+  if (args.positionals.size() != 1)
+    return context.UsageError(args.positionals.empty() ? "the project file to encode is missing"
+                                                       : "one project file at a time");
+  const std::string* out = args.Value("-o");
+  if (!out) return context.UsageError("the block file to write is missing: -o OUT.bin");
+  if (!EndsWith(*out, ".bin")) return context.UsageError("the block file's name must end in \".bin\": " + *out);
+
+  ProjectContents project;
+  if (!ReadProjectForEncoding(context, args.positionals[0], &project)) return kExitFailure;
+  auto set = std::make_unique<MelodySet>();
+  PutIntoSet(project, set.get());
+  set->ClearBlockImage();
+  EncodeRecorder recorder;
+  set->EncodeAll(&recorder);
+  WarnOfEncoding(context, recorder, project);
+
+  // Both files are written under temporary names and checked before
+  // either replaces anything.
+  std::string blockTemporary = TemporaryPathFor(*out);
+  std::string description = DescriptionPathFor(*out);
+  std::string descriptionTemporary = TemporaryPathFor(description);
+  errno = 0;
+  set->ExportBlock(blockTemporary.c_str());
+  int exportError = errno;
+  std::string block, descriptionBytes, ignored;
+  bool blockWritten = ReadFileBytes(blockTemporary, kBlockImageSize, &block, &ignored) &&
+                      block == std::string(reinterpret_cast<const char*>(set->BlockImage()), kBlockImageSize);
+  bool descriptionWritten = ReadFileBytes(descriptionTemporary, kDescriptionSize, &descriptionBytes, &ignored) &&
+                            descriptionBytes.size() == kDescriptionSize;
+  if (!blockWritten || !descriptionWritten) {
+    bool created = FileExists(blockTemporary);
+    RemoveQuietly(blockTemporary);
+    RemoveQuietly(descriptionTemporary);
+    if (!created)
+      return context.Failure("cannot create '" + *out + "'" +
+                             (exportError ? std::string(": ") + std::strerror(exportError) : ""));
+    return context.Failure("cannot write '" + (blockWritten ? description : *out) + "'; nothing was written");
+  }
+  if (!CommitTemporary(blockTemporary, *out, &error)) {
+    RemoveQuietly(descriptionTemporary);
+    return context.Failure(error);
+  }
+  if (!CommitTemporary(descriptionTemporary, description, &error)) return context.Failure(error);
+  context.out << "wrote " << *out << " (" << kBlockImageSize << " bytes) and " << description << "\n";
+  return kExitSuccess;
+}

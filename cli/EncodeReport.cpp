@@ -1,0 +1,101 @@
+#include "cli/EncodeReport.h"
+
+#include <cctype>
+
+#include "cli/NoteLookup.h"
+#include "cli/TextDisplay.h"
+
+namespace {
+
+constexpr int kDurationTokenLimit = 10;
+
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+std::string Quoted(const std::string& token) { return "\"" + Printable(token) + "\""; }
+
+std::string Where(int k, const std::string& text, int position) {
+  return "melody " + std::to_string(k + 1) + ", " + DescribePosition(text, position);
+}
+
+// The position after a duration token that starts with the "(" at start,
+// read as the encoder reads it: blanks skipped, ")" or ten characters end it.
+size_t DurationTokenEnd(const std::string& text, size_t start) {
+  size_t i = start;
+  int held = 0;
+  while (i < text.size() && held < kDurationTokenLimit) {
+    char c = text[i++];
+    if (c == ' ') continue;
+    ++held;
+    if (c == ')') break;
+  }
+  return i;
+}
+
+}  // namespace
+
+void EncodeRecorder::OnPlaceholder(int k, const char* noteToken, const char* durationToken,
+                                   int notePosition, int durationPosition) {
+  placeholders.push_back({k, noteToken ? noteToken : "", durationToken ? durationToken : "",
+                          notePosition, durationPosition});
+}
+
+void EncodeRecorder::OnTruncated(int k, int keptEvents, int droppedFromPosition) {
+  truncations.push_back({k, keptEvents, droppedFromPosition});
+}
+
+std::string DescribePlaceholder(const PlaceholderReport& report, const std::string& text, uint16_t tempo) {
+  const NoteRow* note = report.noteToken.empty() ? nullptr : FindNoteRow(report.noteToken);
+  const DurationRow* duration = FindDurationRow(report.durationToken);
+  int position = report.notePosition >= 0 ? report.notePosition : report.durationPosition;
+  // A note token that begins with a line break is shown where its note is.
+  size_t visible = report.noteToken.find_first_not_of("\r\n");
+  if (report.notePosition >= 0 && visible != std::string::npos) position += static_cast<int>(visible);
+  std::string what = Quoted(report.noteToken + report.durationToken) + ": ";
+  if (report.noteToken.empty()) {
+    what += "no note before the duration (a blank between a note and its \"(\" separates them)";
+    if (!duration) what += ", and " + Quoted(report.durationToken) + " is no known duration";
+  } else if (!note && !duration) {
+    what += "unknown note " + Quoted(report.noteToken) + " and unknown duration " + Quoted(report.durationToken);
+  } else if (!note) {
+    what += "unknown note " + Quoted(report.noteToken);
+  } else if (!duration) {
+    what += "unknown duration " + Quoted(report.durationToken) + " (durations are (1/1), (1/2), (1/4) ... (1/512))";
+  } else {
+    what += "comes out as a duration of 0 at tempo " + std::to_string(tempo) + " (too short)";
+  }
+  if (report.noteToken.find_first_of("\r\n") != std::string::npos)
+    what += "; a line break joins the note after it: put a blank after each line break";
+  int passedOver = report.notePosition - 1;
+  if (passedOver >= 1 && text[static_cast<size_t>(passedOver) - 1] == ')' &&
+      !IsBlank(text[static_cast<size_t>(passedOver)]))
+    what += "; the " + Quoted(text.substr(static_cast<size_t>(passedOver), 1)) +
+            " right after \")\" is skipped: put a blank after \")\"";
+  return Where(report.k, text, position) + ", " + what + "; it plays as a silence of 31";
+}
+
+std::string DescribeTruncation(const TruncationReport& report, const std::string& text) {
+  return Where(report.k, text, report.droppedFromPosition) + ": the melody has more than " +
+         std::to_string(kMaxEventsPerSlot) + " notes; the phone holds the first " +
+         std::to_string(report.keptEvents) + ", so everything from here on is left out";
+}
+
+int IgnoredTailStart(const std::string& text) {
+  // Follows the encoder's scan: after a duration token the next character is
+  // passed over unseen; a note needs a "(" to become an event.
+  size_t tail = 0;
+  size_t i = 0;
+  while (i < text.size()) {
+    if (text[i] == '(') {
+      size_t end = DurationTokenEnd(text, i);
+      // A letter or digit passed over at the very end is lost as well.
+      bool passedOverIsNote = end < text.size() && std::isalnum(static_cast<unsigned char>(text[end]));
+      tail = passedOverIsNote ? end : end + 1;
+      i = end + 1;
+    } else {
+      ++i;
+    }
+  }
+  for (size_t j = tail; j < text.size(); ++j)
+    if (!IsBlank(text[j])) return static_cast<int>(j);
+  return -1;
+}

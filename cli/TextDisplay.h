@@ -1,0 +1,20 @@
+#pragma once
+// Showing melody texts and pieces of them to a person.
+#include <string>
+#include <vector>
+
+struct TextPosition {
+  int line;    // from 1; CR LF, LF and a lone CR each end a line
+  int column;  // from 1, in bytes
+};
+
+TextPosition PositionIn(const std::string& text, int offset);
+// "line 2, column 7"
+std::string DescribePosition(const std::string& text, int offset);
+
+// For the terminal, with control characters written as \r, \n, \t or \xNN.
+std::string Printable(const std::string& cp1251);
+
+// The text's lines for the terminal, control characters other than tabs
+// written visibly.
+std::vector<std::string> PrintableLines(const std::string& cp1251);

@@ -1,0 +1,76 @@
+#pragma once
+// Running the quavrel command in-process and building the files it reads.
+#include <algorithm>
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "cli/QuavrelMain.h"
+#include "melody/MelodySet.h"
+#include "tests/support/TestSupport.h"
+
+namespace cli_testing {
+
+using testing_support::ReadFile;
+using testing_support::WriteFile;
+
+struct RunResult {
+  int code;
+  std::string out;
+  std::string err;
+};
+
+inline RunResult Quavrel(std::vector<std::string> args) {
+  args.insert(args.begin(), "quavrel");
+  std::vector<char*> argv;
+  for (std::string& arg : args) argv.push_back(&arg[0]);
+  argv.push_back(nullptr);
+  std::ostringstream out, err;
+  int code = QuavrelMain(static_cast<int>(args.size()), argv.data(), out, err);
+  return {code, out.str(), err.str()};
+}
+
+struct Melody {
+  std::string text;
+  uint16_t tempo = kDefaultTempo;
+};
+
+// A set holding the melodies (melody 1 first), its image cleared.
+inline std::unique_ptr<MelodySet> SetOf(const std::vector<Melody>& melodies) {
+  auto set = std::make_unique<MelodySet>();
+  for (size_t k = 0; k < melodies.size(); ++k) {
+    melodies[k].text.copy(set->MelodyText(static_cast<int>(k)), kMelodyTextSize - 1);
+    set->MelodyTempo(static_cast<int>(k)) = melodies[k].tempo;
+  }
+  return set;
+}
+
+// A project file as the program's own Save writes it.
+inline void WriteProject(const std::string& path, const std::vector<Melody>& melodies) {
+  SetOf(melodies)->SaveProject(path.c_str());
+}
+
+// The block the program's Save to a ".bin" path gives for the melodies.
+inline std::string EncodedBlock(const std::vector<Melody>& melodies) {
+  auto set = SetOf(melodies);
+  set->EncodeAll();
+  return std::string(reinterpret_cast<const char*>(set->BlockImage()), kBlockImageSize);
+}
+
+inline bool Contains(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
+
+// The names in the current folder, for "nothing was left behind".
+inline std::vector<std::string> FilesHere() {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator("."))
+    names.push_back(entry.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+}  // namespace cli_testing

@@ -1,0 +1,109 @@
+#include <gtest/gtest.h>
+
+#include "cli/MelodyRenderer.h"
+#include "cli/WavWriter.h"
+#include "tests/cli/CliTestSupport.h"
+
+using namespace cli_testing;
+using testing_support::ScopedWorkDir;
+
+namespace {
+
+uint32_t U32At(const std::string& bytes, size_t at) {
+  uint32_t value = 0;
+  for (size_t i = 4; i-- > 0;) value = value << 8 | static_cast<unsigned char>(bytes[at + i]);
+  return value;
+}
+
+std::vector<int16_t> Samples(const std::string& wav) {
+  std::vector<int16_t> samples;
+  for (size_t at = kWavHeaderSize; at + 1 < wav.size(); at += 2)
+    samples.push_back(static_cast<int16_t>(static_cast<unsigned char>(wav[at]) | static_cast<unsigned char>(wav[at + 1]) << 8));
+  return samples;
+}
+
+// The frequency of a square wave from its sign changes, two a period.
+double Frequency(const std::vector<int16_t>& samples, size_t from, size_t to) {
+  int changes = 0;
+  for (size_t i = from + 1; i < to; ++i) changes += (samples[i] > 0) != (samples[i - 1] > 0);
+  return changes / 2.0 / ((to - from) / 44100.0);
+}
+
+size_t SampleAt(size_t milliseconds) { return milliseconds * 44100 / 1000; }
+
+}  // namespace
+
+TEST(RenderCommand, PlaysEachEventForItsDurationInMilliseconds) {
+  ScopedWorkDir dir;
+  // 1984 + 496 + 248 + 31 (the placeholder) + 62 ms at tempo 128.
+  WriteProject("p.bmt", {{""}, {"A1(1/1) P(1/4) C2(1/8) X9(1/32) A2(1/32)"}});
+  RunResult run = Quavrel({"render", "p.bmt", "--melody", "2", "-o", "out.wav"});
+  ASSERT_EQ(run.code, 0) << run.err;
+  EXPECT_TRUE(Contains(run.out, "melody 2: 5 notes, 2.821 s (2821 ms); wrote out.wav")) << run.out;
+  EXPECT_TRUE(Contains(run.err, "unknown note \"X9\""));
+
+  std::string wav = ReadFile("out.wav");
+  ASSERT_EQ(wav.size(), kWavHeaderSize + 2 * SampleAt(2821));
+  EXPECT_EQ(wav.substr(0, 4) + wav.substr(8, 8) + wav.substr(36, 4), "RIFFWAVEfmt data");
+  EXPECT_EQ(U32At(wav, 4), wav.size() - 8);
+  // PCM, mono, 44100 Hz, 16 bits; then the data's size.
+  EXPECT_EQ(U32At(wav, 20), 0x00010001u);
+  EXPECT_EQ(U32At(wav, 24), 44100u);
+  EXPECT_EQ(U32At(wav, 32), 0x00100002u);
+  EXPECT_EQ(U32At(wav, 40), 2 * SampleAt(2821));
+
+  std::vector<int16_t> samples = Samples(wav);
+  EXPECT_NEAR(Frequency(samples, 0, SampleAt(1984)), 440.0, 1.0);
+  EXPECT_NEAR(Frequency(samples, SampleAt(2480), SampleAt(2728)), 522.0, 4.0);
+  // The pause and the placeholder are silent, everything else is not.
+  for (size_t i = 0; i < samples.size(); ++i) {
+    bool silent = (i >= SampleAt(1984) && i < SampleAt(2480)) || (i >= SampleAt(2728) && i < SampleAt(2759));
+    ASSERT_EQ(samples[i] == 0, silent) << "sample " << i;
+  }
+}
+
+TEST(RenderCommand, ABlockPlaysLikeTheProjectItCameFrom) {
+  ScopedWorkDir dir;
+  WriteProject("p.bmt", {{"C2(1/4) E2(1/4)"}, {"G3(1/16) P(1/16) G3(1/8)", 200}});
+  ASSERT_EQ(Quavrel({"encode", "p.bmt", "-o", "p.bin"}).code, 0);
+  ASSERT_EQ(Quavrel({"render", "p.bmt", "--melody", "2", "-o", "a.wav"}).code, 0);
+  ASSERT_EQ(Quavrel({"render", "--block", "p.bin", "--melody", "2", "-o", "b.wav"}).code, 0);
+  EXPECT_EQ(ReadFile("a.wav"), ReadFile("b.wav"));
+  ASSERT_EQ(Quavrel({"render", "p.bmt", "-o", "first.wav"}).code, 0);  // melody 1 when none is named
+  EXPECT_EQ(ReadFile("first.wav").size(), kWavHeaderSize + 2 * SampleAt(992));
+}
+
+TEST(RenderCommand, TonesAboveHalfTheSampleRateAreSilent) {
+  MelodyRenderer renderer({{28160, 10}, {440, 10}});
+  EXPECT_EQ(renderer.InaudibleEvents(), 1);
+  std::vector<int16_t> samples(renderer.TotalSamples() + 1);
+  ASSERT_EQ(renderer.Render(samples.data(), samples.size()), 882u);
+  EXPECT_EQ(std::count(samples.begin(), samples.begin() + 441, 0), 441);
+  EXPECT_EQ(samples[441], kRenderAmplitude);
+}
+
+TEST(RenderCommand, RefusesWhatItCannotPlay) {
+  ScopedWorkDir dir;
+  WriteProject("p.bmt", {{"C2(1/4)"}, {""}, {"C2 D2"}});
+  std::string block = EncodedBlock({{"C2(1/4)"}});
+  WriteFile("short.bin", block.substr(1));
+  block[1806] = 0x15;
+  WriteFile("bad.bin", block);
+  std::pair<std::vector<std::string>, std::string> cases[] = {
+      {{"p.bmt", "--melody", "2", "-o", "x.wav"}, "melody 2 of 'p.bmt' has no notes"},
+      {{"p.bmt", "--melody", "3", "-o", "x.wav"}, "melody 3 of 'p.bmt' has no notes"},
+      {{"--block", "short.bin", "-o", "x.wav"}, "'short.bin' is not a block file: it has 2407 bytes"},
+      {{"--block", "bad.bin", "-o", "x.wav"}, "melody 1 of 'bad.bin' cannot be read: its slot begins with 0x0015"},
+      {{"p.bmt", "-o", "absent/x.wav"}, "cannot create 'absent/x.wav'"},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> args = {"render"};
+    args.insert(args.end(), c.first.begin(), c.first.end());
+    RunResult run = Quavrel(args);
+    EXPECT_EQ(run.code, 1) << c.second;
+    EXPECT_TRUE(Contains(run.err, c.second)) << run.err;
+  }
+  EXPECT_EQ(Quavrel({"render", "p.bmt", "--block", "bad.bin", "-o", "x.wav"}).code, 2);
+  EXPECT_EQ(Quavrel({"render", "p.bmt"}).code, 2);
+  EXPECT_EQ(FilesHere(), (std::vector<std::string>{"bad.bin", "p.bmt", "short.bin"}));
+}
