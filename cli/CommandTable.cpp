@@ -18,6 +18,7 @@ const Command kCommands[] = {
     {"upload", "write a project's melodies into the phone", kUploadHelp, RunUpload},
     {"power-off", "switch the phone off", kPowerOffHelp, RunPowerOff},
     {"power-on", "switch the phone on through its boot handshake", kPowerOnHelp, RunPowerOn},
+    {"phone-sim", "run a simulated phone on a pseudo-terminal", kPhoneSimHelp, RunPhoneSim},
 };
 
 }  // namespace

@@ -16,3 +16,5 @@ extern const char kDecodeHelp[];
 int RunDecode(CommandContext& context);
 extern const char kImportRtttlHelp[];
 int RunImportRtttl(CommandContext& context);
+extern const char kPhoneSimHelp[];
+int RunPhoneSim(CommandContext& context);
