@@ -1,290 +1,177 @@
-#include <algorithm>
 #include <cstring>
+#include <functional>
 
 #include "link/PhoneJobs.h"
 #include "melody/MelodySet.h"
-#include "tests/link/LinkFixture.h"
-#include "tests/link/RecordingView.h"
+#include "tests/link/LinkTestSupport.h"
+#include "tests/support/TestSupport.h"
 
 namespace link_test {
 namespace {
 
-using Calls = std::vector<std::string>;
-
-const Calls kDisable = {"enable 1014 0", "enable 1015 0", "enable 1017 0"};
-const Calls kEnable = {"enable 1014 1", "enable 1015 1", "enable 1017 1"};
-const Bytes kPing = {0x02, 0x01, 0x03, 0x14};
-const Bytes kServiceCommand = {'a', 't', '^', 's', 'q', 'w', 'e', '=', '1', '\r'};
-
-Calls Join(std::initializer_list<Calls> parts) {
-  Calls all;
-  for (const Calls& part : parts) all.insert(all.end(), part.begin(), part.end());
-  return all;
-}
-
-class Chunks : public UploadProgress {
- public:
-  std::function<void(int offset)> onChunk;
-  int count = 0;
-  void OnChunk(int offset, int, int, bool) override {
-    ++count;
-    if (onChunk) onChunk(offset);
+// Writes down what a job showed: a status by its ID, a caption as cID, a
+// text as itself, a control enabled or disabled as +ID or -ID.
+struct RecordingView : PhoneJobView {
+  void SetItemTextFromId(int control, int id) override { Note((control == kPowerButtonId ? "c" : "") + std::to_string(id)); }
+  void SetItemText(int, const char* text) override { Note(text); }
+  void EnableItem(int control, int enable) override { Note((enable ? "+" : "-") + std::to_string(control)); }
+  void Note(const std::string& call) {
+    calls += (calls.empty() ? "" : " ") + call;
+    times.push_back(sys::TickMs());
+    if (onCall) onCall(call);
   }
+  std::function<void(const std::string&)> onCall;
+  std::string calls;
+  std::vector<uint32_t> times;
 };
 
-class PhoneJobsTest : public LinkTest {
+class PhoneJobsTest : public SimLinkTest {
  protected:
-  PhoneJobsTest() {
-    PhoneOn = 1;
-    phone.serviceMode = false;
-    phone.Attach(line);
-    for (int i = 0; i < kUploadImageSize; ++i) request.image[i] = static_cast<uint8_t>(i * 13);
+  void SetUp() override {
+    const Bytes image = Pattern(kUploadImageSize, 3);
+    std::copy(image.begin(), image.end(), request.image);
     request.view = &view;
   }
-  ~PhoneJobsTest() override {
-    EXPECT_FALSE(PhoneJobRunning());
-    EXPECT_FALSE(PhonePort.IsOpen());
-    EXPECT_FALSE(line.held);
-  }
-  bool Sent(uint8_t subCommand) {
-    return std::any_of(line.writes.begin(), line.writes.end(), [&](const LineWrite& w) {
-      return w.bytes.size() > 3 && w.bytes[0] == 0x14 && w.bytes[3] == subCommand;
-    });
-  }
+  void TearDown() override { EXPECT_FALSE(PhoneJobRunning() || PhonePort.IsOpen()); }
   Bytes Image() const { return Bytes(request.image, request.image + kUploadImageSize); }
 
-  ServicePhone phone;
+  testing_support::ScopedWorkDir dir;  // for what the jobs log
   RecordingView view;
   UploadRequest request;
 };
 
-TEST_F(PhoneJobsTest, UploadToAPhoneInNormalModeWritesTheImage) {
-  EXPECT_EQ(UploadJob(request), PhoneJobResult::Succeeded);
-  EXPECT_EQ(view.calls, Join({{"status 107"}, kDisable,
-                              {"status 108", "status 105", "status 109"}, kEnable}));
-  EXPECT_EQ(phone.block, Image());
-  // Three pings that go unanswered, the entry at the third rate, the answered one.
-  EXPECT_EQ(line.CountWrites(kPing), 4);
-  EXPECT_EQ(line.CountWrites(kServiceCommand), 3);
-  EXPECT_EQ(line.CountWrites({0x14, 0x04, 0x10, 0x15, 0xCF, 0x13, 0xC9}), 1);
-  EXPECT_EQ(phone.dataFrames, 121);
-}
-
-TEST_F(PhoneJobsTest, PhoneAlreadyInServiceModeStillGetsTheEntry) {
-  phone.serviceMode = true;
-  EXPECT_EQ(UploadJob(request), PhoneJobResult::Succeeded);
-  EXPECT_EQ(line.CountWrites(kPing), 2);
-  EXPECT_GE(line.CountWrites(kServiceCommand), 1);
-}
-
-TEST_F(PhoneJobsTest, UploadFailurePathsEachEndWithTheirTextAndTheButtonsEnabled) {
-  {
-    SCOPED_TRACE("no such port");
-    request.portIndex = 1;
-    EXPECT_EQ(UploadJob(request), PhoneJobResult::PortNotOpened);
-    EXPECT_EQ(view.calls, Join({{"text 1018 Error open: \xD1\xCE\xCC" "2"}, kEnable}));
-    EXPECT_TRUE(line.writes.empty());
-    request.portIndex = 0;
-  }
-  {
-    SCOPED_TRACE("silent phone");
-    view.calls.clear();
-    phone.off = true;
-    EXPECT_EQ(UploadJob(request), PhoneJobResult::PhoneSilent);
-    EXPECT_EQ(view.calls, Join({{"status 107", "status 112"}, kEnable}));
-    phone.off = false;
-  }
-  {
-    SCOPED_TRACE("block of another size");
-    view.calls.clear();
-    line.writes.clear();
-    phone.blockLength = 2400;
-    EXPECT_EQ(UploadJob(request), PhoneJobResult::SizeDiffers);
-    EXPECT_EQ(view.calls, Join({{"status 107"}, kDisable, {"status 108", "status 106"}, kEnable}));
-    EXPECT_FALSE(Sent(0x11));
-    EXPECT_FALSE(Sent(0x12));
-    EXPECT_FALSE(Sent(0x13));
-    phone.blockLength = 2408;
-  }
-  {
-    SCOPED_TRACE("chunk given up");
-    view.calls.clear();
-    phone.refuseOffset = 2400;
-    EXPECT_EQ(UploadJob(request), PhoneJobResult::WriteFailed);
-    EXPECT_EQ(view.calls, Join({{"status 107"}, kDisable, {"status 108", "status 105",
-                                                            "status 110"}, kEnable}));
-    phone.refuseOffset = -1;
-  }
-}
-
-TEST_F(PhoneJobsTest, UnansweredInformationQueryLeaves108) {
-  phone.serviceMode = true;
-  auto phoneSide = line.respond;
-  line.respond = [phoneSide](ScriptedLine& line, const LineWrite& write) {
-    if (write.bytes.size() > 3 && write.bytes[3] == 0x15) return;
-    phoneSide(line, write);
+TEST_F(PhoneJobsTest, UploadEndsWithItsOwnTextOnEveryPathAndTheButtonsEnabled) {
+  const struct {
+    void (*fault)(sim::SimPhoneSettings&);
+    int portIndex;
+    PhoneJobResult result;
+    std::string calls;
+  } cases[] = {
+      {[](sim::SimPhoneSettings&) {}, 0, PhoneJobResult::Succeeded, "107 -1014 -1015 -1017 108 105 109"},
+      {[](sim::SimPhoneSettings&) {}, 1, PhoneJobResult::PortNotOpened, "Error open: \xD1\xCE\xCC" "2"},
+      {[](sim::SimPhoneSettings& s) { s.silent = true; }, 0, PhoneJobResult::PhoneSilent, "107 112"},
+      {[](sim::SimPhoneSettings& s) { s.oversizedReplyTo = sim::Request::BlockInfo; }, 0,
+       PhoneJobResult::InfoQueryFailed, "107 -1014 -1015 -1017 108"},
+      {[](sim::SimPhoneSettings& s) { s.blockLength = 2400; }, 0, PhoneJobResult::SizeDiffers,
+       "107 -1014 -1015 -1017 108 106"},
+      {[](sim::SimPhoneSettings& s) { s.refuseOffset = 2400; }, 0, PhoneJobResult::WriteFailed,
+       "107 -1014 -1015 -1017 108 105 110"},
   };
-  EXPECT_EQ(UploadJob(request), PhoneJobResult::InfoQueryFailed);
-  EXPECT_EQ(view.calls, Join({{"status 107"}, kDisable, {"status 108"}, kEnable}));
-  EXPECT_FALSE(Sent(0x11));
+  for (const auto& c : cases) {
+    sim::SimPhoneSettings settings;
+    c.fault(settings);
+    Phone(settings);
+    view.calls.clear();
+    request.portIndex = c.portIndex;
+    EXPECT_EQ(UploadJob(request), c.result);
+    EXPECT_EQ(view.calls, c.calls + " +1014 +1015 +1017");
+    const bool opened = Count(Frame(0x14, {0x11, 0xCF, 0x13, 0x68, 0x09, 0x04}, true)) == 1;
+    EXPECT_EQ(opened, c.result == PhoneJobResult::Succeeded || c.result == PhoneJobResult::WriteFailed);
+  }
+  // On a phone in normal mode: three unanswered pings, the entry at the
+  // third rate, one answered ping. Already in service mode: entry all the same.
+  Phone();
+  EXPECT_EQ(UploadJob(request), PhoneJobResult::Succeeded);
+  EXPECT_EQ(sim->phone.Block(), Image());
+  EXPECT_EQ(std::make_pair(Count(kPing), Count(kServiceCommand)), std::make_pair(4, 3));
+  sim->line.Log().Clear();
+  EXPECT_EQ(UploadJob(request), PhoneJobResult::Succeeded);
+  EXPECT_EQ(std::make_pair(Count(kPing), Count(kServiceCommand)), std::make_pair(2, 4));
 }
 
-TEST_F(PhoneJobsTest, SecondJobIsRefusedWithoutTouchingThePort) {
+TEST_F(PhoneJobsTest, SecondJobIsRefusedWithoutTouchingThePortAndACancelledOneGoesQuiet) {
+  Phone();
   RecordingView other;
   UploadRequest second;
   second.view = &other;
-  PhoneJobResult nestedPower = PhoneJobResult::Succeeded;
-  PhoneJobResult nestedUpload = PhoneJobResult::Succeeded;
-  size_t opensBefore = 0;
-  // During the connection phase, when the dialog's buttons are still enabled.
-  view.onCall = [&](const std::string& call) {
-    if (call != "status 107") return;
-    opensBefore = opener.opened.size();
-    nestedPower = PowerCommand(other, 0);
-    nestedUpload = UploadJob(second);
+  PhoneOn = 1;
+  view.onCall = [&](const std::string& call) {  // in the connection phase, the buttons still enabled
+    if (call != "107") return;
+    EXPECT_EQ(PowerCommand(other, 0), PhoneJobResult::Busy);
+    EXPECT_EQ(UploadJob(second), PhoneJobResult::Busy);
   };
   EXPECT_EQ(UploadJob(request), PhoneJobResult::Succeeded);
-  EXPECT_EQ(nestedPower, PhoneJobResult::Busy);
-  EXPECT_EQ(nestedUpload, PhoneJobResult::Busy);
-  EXPECT_EQ(opener.opened.size(), opensBefore);
   EXPECT_TRUE(other.calls.empty());
+  EXPECT_EQ(sim->line.OpenCount(), 1);
   EXPECT_EQ(PhoneOn, 1);
-  EXPECT_EQ(phone.block, Image());
 
-  // A reserved port belongs to the request it was reserved for.
-  ASSERT_TRUE(TryBeginPhoneJob());
-  EXPECT_EQ(PowerCommand(other, 0), PhoneJobResult::Busy);
-  request.portReserved = true;
-  view.onCall = nullptr;
+  struct CancelAt100 : UploadProgress {
+    std::atomic<bool> cancel{false};
+    void OnChunk(int offset, int, int, bool) override { cancel = cancel || offset == 100; }
+  } progress;
+  request.cancel = &progress.cancel;
+  request.progress = &progress;
   view.calls.clear();
-  EXPECT_EQ(UploadJob(request), PhoneJobResult::Succeeded);
-  EXPECT_FALSE(request.portReserved);
-}
-
-TEST_F(PhoneJobsTest, CancelledUploadStopsAtItsNextFrameAndGoesQuiet) {
-  std::atomic<bool> cancel{false};
-  Chunks chunks;
-  request.cancel = &cancel;
-  request.progress = &chunks;
-  size_t writesAtCancel = 0;
-  chunks.onChunk = [&](int offset) {
-    if (offset != 100) return;
-    cancel = true;
-    writesAtCancel = line.writes.size();
-  };
+  view.onCall = nullptr;
   EXPECT_EQ(UploadJob(request), PhoneJobResult::Cancelled);
-  EXPECT_EQ(line.writes.size(), writesAtCancel);
-  EXPECT_EQ(chunks.count, 6);
-  EXPECT_EQ(view.calls, Join({{"status 107"}, kDisable, {"status 108", "status 105"}}));
-}
-
-TEST_F(PhoneJobsTest, UploadCancelledBeforeItStartsSendsNothingAndShowsNothing) {
-  std::atomic<bool> cancel{true};
-  request.cancel = &cancel;
+  EXPECT_EQ(Writes().back()[6], 100);  // the chunk at 100 was the last frame
+  EXPECT_EQ(view.calls, "107 -1014 -1015 -1017 108 105");
+  sim->line.Log().Clear();  // told to stop before it began
+  view.calls.clear();
   EXPECT_EQ(UploadJob(request), PhoneJobResult::Cancelled);
-  EXPECT_TRUE(line.writes.empty());
-  EXPECT_TRUE(view.calls.empty());
-  EXPECT_EQ(line.opens, 1);
+  EXPECT_TRUE(Writes().empty() && view.calls.empty());
 }
 
-TEST_F(PhoneJobsTest, PowerOffConfirmed) {
-  EXPECT_EQ(PowerCommand(view, 0), PhoneJobResult::Succeeded);
-  EXPECT_EQ(PhoneOn, 0);
-  EXPECT_EQ(view.calls, Calls({"caption 123", "status 114"}));
-  EXPECT_TRUE(phone.off);
-  // A phone in normal mode needed the entry: the ping failed first.
-  EXPECT_GE(line.CountWrites(kServiceCommand), 1);
-}
-
-TEST_F(PhoneJobsTest, PowerOffFailureShows115For4SecondsThen121) {
-  for (bool portMissing : {false, true}) {
-    SCOPED_TRACE(portMissing ? "no port" : "silent phone");
-    view.calls.clear();
-    view.times.clear();
-    line.writes.clear();
-    phone.off = true;
-    EXPECT_EQ(PowerCommand(view, portMissing ? 3 : 0),
-              portMissing ? PhoneJobResult::PortNotOpened : PhoneJobResult::SwitchOffFailed);
-    EXPECT_EQ(PhoneOn, 1);
-    EXPECT_EQ(view.calls, Calls({"caption 122", "status 115", "status 121"}));
-    EXPECT_EQ(view.times[2] - view.times[1], 4000u);
-    // The request goes out even to a phone that stayed silent.
-    EXPECT_EQ(line.CountWrites({0x0E, 0x01, 0x0F, 0x04}), portMissing ? 0 : 1);
-  }
-}
-
-TEST_F(PhoneJobsTest, PowerOnRowsOfTheStateTable) {
-  BootingPhone booting;
-  booting.Attach(line);
-  {
-    SCOPED_TRACE("port not opened");
-    PhoneOn = 0;
-    EXPECT_EQ(PowerCommand(view, 2), PhoneJobResult::PortNotOpened);
-    EXPECT_TRUE(view.calls.empty());
-    EXPECT_EQ(PhoneOn, 0);
-  }
-  {
-    SCOPED_TRACE("phone does not answer");
-    booting.answerFromWake = 1000;
-    EXPECT_EQ(PowerCommand(view, 0), PhoneJobResult::SwitchOnFailed);
-    EXPECT_EQ(view.calls, Calls({"status 118", "status 120", "caption 122"}));
-    EXPECT_EQ(PhoneOn, 0);
-    // Ten attempts, each two passes of 16 tries.
-    EXPECT_EQ(booting.wakes, 10 * 32);
-  }
-  {
-    SCOPED_TRACE("switched on");
-    view.calls.clear();
-    view.times.clear();
-    booting.answerFromWake = booting.wakes + 3;
-    EXPECT_EQ(PowerCommand(view, 0), PhoneJobResult::Succeeded);
-    EXPECT_EQ(view.calls, Calls({"status 118", "status 119", "status 121", "caption 122"}));
-    EXPECT_EQ(view.times[2] - view.times[1], 4000u);
-    EXPECT_EQ(PhoneOn, 1);
-  }
-}
-
-TEST_F(PhoneJobsTest, UploadSendsTheImageAsEncodedAtStartWhateverHappensLater) {
+TEST_F(PhoneJobsTest, StartSendsTheImageAsEncodedThenWhateverHappensLater) {
+  Phone();
   MelodySet& melodies = Melodies();
   melodies.ClearBlockImage();
-  melodies.ResetMelodies();
   strcpy(melodies.MelodyText(0), "C2(1/4) D2(1/8) P(1/4)");
-  strcpy(melodies.MelodyText(3), "A1(1/16)");
+  ASSERT_TRUE(TryBeginPhoneJob());  // refused while a job runs: nothing encoded
+  EXPECT_FALSE(PrepareUpload(request));
+  EXPECT_EQ(melodies.BlockImage()[1806], 0x00);
+  EndPhoneJob();
+
   ASSERT_TRUE(PrepareUpload(request));
   const Bytes encoded(melodies.BlockImage(), melodies.BlockImage() + kBlockImageSize);
-  EXPECT_EQ(encoded[1806], 0x14);  // melody 1 is in, as Start encodes it
-  EXPECT_EQ(Image(), encoded);
-
-  // A Load and a Save of other melodies while the block is being written.
-  view.onCall = [&](const std::string& call) {
-    if (call != "status 105") return;
+  EXPECT_EQ(encoded[1806], 0x14);
+  view.onCall = [&](const std::string& call) {  // a Load, then a Save of another melody
+    if (call != "105") return;
     melodies.ClearBlockImage();
     strcpy(melodies.MelodyText(0), "H8(1/1)");
     melodies.EncodeAll();
   };
   EXPECT_EQ(UploadJob(request), PhoneJobResult::Succeeded);
-  EXPECT_EQ(phone.block, encoded);
+  EXPECT_EQ(sim->phone.Block(), encoded);
+  ASSERT_TRUE(PrepareUpload(request));  // prepared but never started
+  ReleaseUpload(request);
   melodies.ResetMelodies();
   melodies.ClearBlockImage();
 }
 
-TEST_F(PhoneJobsTest, StartWhileAJobRunsIsRefusedAndEncodesNothing) {
-  MelodySet& melodies = Melodies();
-  melodies.ClearBlockImage();
-  strcpy(melodies.MelodyText(0), "C2(1/4)");
-  ASSERT_TRUE(TryBeginPhoneJob());
-  EXPECT_FALSE(PrepareUpload(request));
-  EXPECT_FALSE(request.portReserved);
-  EXPECT_EQ(melodies.BlockImage()[1806], 0x00);
-  EndPhoneJob();
-
-  // A prepared upload that is never started gives the port back.
-  ASSERT_TRUE(PrepareUpload(request));
-  EXPECT_TRUE(PhoneJobRunning());
-  ReleaseUpload(request);
-  EXPECT_FALSE(PhoneJobRunning());
-  melodies.ResetMelodies();
-  melodies.ClearBlockImage();
+TEST_F(PhoneJobsTest, PowerCommandFollowsTheStateTable) {
+  const struct {
+    sim::PhoneState state;
+    bool keyHeld;
+    int phoneOn, portIndex;
+    bool succeeds, offAfter;
+    std::string calls;
+  } rows[] = {
+      {sim::PhoneState::Normal, true, 1, 0, true, true, "c123 114"},
+      {sim::PhoneState::Off, true, 1, 0, false, true, "c122 115 121"},  // silent to frames
+      {sim::PhoneState::Normal, true, 1, 3, false, false, "c122 115 121"},
+      {sim::PhoneState::Off, true, 0, 2, false, true, ""},
+      {sim::PhoneState::Off, true, 0, 0, true, false, "118 119 121 c122"},
+      {sim::PhoneState::Off, false, 0, 0, false, true, "118 120 c122"},
+  };
+  for (const auto& row : rows) {
+    sim::SimPhoneSettings settings = PhoneIn(row.state);
+    settings.powerKeyHeld = row.keyHeld;
+    Phone(settings);
+    PhoneOn = row.phoneOn;
+    view.calls.clear();
+    view.times.clear();
+    EXPECT_EQ(PowerCommand(view, row.portIndex) == PhoneJobResult::Succeeded, row.succeeds);
+    EXPECT_EQ(view.calls, row.calls);
+    EXPECT_EQ(PhoneOn, row.succeeds ? !row.phoneOn : row.phoneOn);
+    EXPECT_EQ(sim->phone.State() == sim::PhoneState::Off, row.offAfter);
+    if (row.calls.find(" 121") != std::string::npos) {
+      EXPECT_EQ(view.times[2] - view.times[1], 4000u);
+    }
+    if (row.phoneOn && row.portIndex == 0) {
+      EXPECT_EQ(Count(kPowerOff), 1);  // also to a silent phone
+    }
+  }
 }
 
 }  // namespace
