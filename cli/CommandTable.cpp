@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "cli/Commands.h"
+#include "cli/PhoneCommands.h"
 
 namespace {
 
@@ -14,6 +15,9 @@ const Command kCommands[] = {
     {"render", "play a melody into a WAV file as the phone would", kRenderHelp, RunRender},
     {"decode", "read a block file back into note text", kDecodeHelp, RunDecode},
     {"import-rtttl", "bring an RTTTL ringtone into a project", kImportRtttlHelp, RunImportRtttl},
+    {"upload", "write a project's melodies into the phone", kUploadHelp, RunUpload},
+    {"power-off", "switch the phone off", kPowerOffHelp, RunPowerOff},
+    {"power-on", "switch the phone on through its boot handshake", kPowerOnHelp, RunPowerOn},
     {"phone-sim", "run a simulated phone on a pseudo-terminal", kPhoneSimHelp, RunPhoneSim},
 };
 
