@@ -173,9 +173,9 @@ TEST(PhoneButtons, PowerOffThenOnFollowsThePhone) {
     return text == kReadAgain || text == kSwitchOnFailed;
   });
   EXPECT_TRUE(InOrder(texts, {kPressPowerKey, kSwitchingOn, kReadAgain})) << Joined(texts);
+  ASSERT_TRUE(program.Responsive());  // the command has ended
   EXPECT_EQ("Power Off", program.Text(IDC_POWER));
   // On again: the next press switches it off.
-  ASSERT_TRUE(program.Responsive());
   program.ClickLater(IDC_POWER);
   EXPECT_TRUE(WaitFor([&] { return program.Text(IDC_STATUS) == kSwitchingOff; }, 60000))
       << program.Text(IDC_STATUS);
@@ -202,9 +202,9 @@ TEST(PhoneButtons, FailedPowerOnLeavesThePhoneTakenAsOff) {
     return program.Text(IDC_STATUS) == kSwitchOnFailed;
   }, 300000);
   EXPECT_TRUE(InOrder(texts, {kPressPowerKey, kSwitchOnFailed})) << Joined(texts);
+  ASSERT_TRUE(program.Responsive());  // the command has ended
   EXPECT_EQ("Power Off", program.Text(IDC_POWER));
   // So the next press tries to switch it on again, not off.
-  ASSERT_TRUE(program.Responsive());
   program.ClickLater(IDC_POWER);
   EXPECT_TRUE(WaitFor([&] { return program.Text(IDC_STATUS) == kPressPowerKey; }, 60000))
       << program.Text(IDC_STATUS);
