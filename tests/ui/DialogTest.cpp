@@ -571,7 +571,10 @@ TEST(DialogWindow, ScreenshotWithTheCyrillicTexts) {
                              shot));
   // Wine does not wait for a program of the Unix side.
   std::error_code error;
-  EXPECT_TRUE(WaitFor([&] { return std::filesystem::file_size(png, error) > 4000; }))
+  EXPECT_TRUE(WaitFor([&] {
+    std::uintmax_t size = std::filesystem::file_size(png, error);
+    return !error && size > 4000;
+  }))
       << "no picture at " << shot;
   program.Click(IDCANCEL);
   EXPECT_EQ(1u, program.WaitForExit());
