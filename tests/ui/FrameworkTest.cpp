@@ -77,22 +77,6 @@ TEST(WindowFramework, DialogsCloseOnWholeOkCancelAndCaption) {
   }
 }
 
-TEST(WindowFramework, OwnedDialogPassesCommandsToItsParent) {
-  ScriptedDialog owner;
-  std::vector<std::string> innerCalls;
-  owner.onInit = [&](ScriptedDialog& self) {
-    ScriptedDialog inner;
-    inner.script = {{WM_COMMAND, 1234}, {WM_CLOSE, 0}};
-    EXPECT_EQ(0, inner.ShowModal(&self, kTestTemplate));
-    EXPECT_EQ(self.Window(), inner.ParentWindow());
-    innerCalls = inner.calls;
-    PostMessageA(self.Window(), WM_CLOSE, 0, 0);
-  };
-  EXPECT_EQ(0, owner.ShowModal(nullptr, kTestTemplate));
-  EXPECT_EQ((std::vector<std::string>{"init", "command 1234", "close 0"}), innerCalls);
-  EXPECT_EQ((std::vector<std::string>{"init", "command 1234", "close 0"}), owner.calls);
-}
-
 TEST(WindowFramework, ItemTextsAndTitleFallback) {
   ScriptedDialog dialog;
   std::vector<std::string> seen;
@@ -116,24 +100,6 @@ TEST(WindowFramework, ItemTextsAndTitleFallback) {
   EXPECT_EQ((std::vector<std::string>{"typed", " vabc", "Power Off vx", " vPower On", "-=Read=-",
                                       "disabled"}),
             seen);
-}
-
-TEST(WindowFramework, CentresOnTheReferencesClientOrigin) {
-  HWND reference = CreateWindowExA(0, "Static", "reference", WS_POPUP | WS_CAPTION | WS_BORDER,
-                                   100, 50, 400, 300, nullptr, nullptr, nullptr, nullptr);
-  WindowBase window;
-  window.AttachWindow(CreateWindowExA(0, "Static", "own", WS_POPUP, 0, 0, 201, 100, nullptr,
-                                      nullptr, nullptr, nullptr));
-  window.CenterWindow(reference);
-  RECT placed, outer;
-  GetWindowRect(window.Window(), &placed);
-  GetWindowRect(reference, &outer);
-  POINT clientOrigin = {0, 0};
-  ClientToScreen(reference, &clientOrigin);
-  EXPECT_EQ(clientOrigin.x + 200 - 100, placed.left);
-  EXPECT_EQ(clientOrigin.y + (outer.bottom - outer.top) / 2 - 50, placed.top);
-  EXPECT_EQ(201, placed.right - placed.left);
-  DestroyWindow(reference);
 }
 
 TEST(ResourceStrings, LookupsPerThreadNeverReplaceEachOther) {
