@@ -190,9 +190,10 @@ TEST(PhoneButtons, FailedPowerOnLeavesThePhoneTakenAsOff) {
   ProgramDriver program(dir.Path().string());
   ASSERT_TRUE(program.Started());
   program.ClickLater(IDC_POWER);
-  ASSERT_TRUE(WaitFor([&] { return program.Text(IDC_POWER) == "Power On"; }, 60000))
-      << program.Text(IDC_STATUS);
-  EXPECT_EQ(kSwitchingOff, program.Text(IDC_STATUS));
+  // The caption changes just before the status text: wait for both.
+  ASSERT_TRUE(WaitFor([&] {
+    return program.Text(IDC_POWER) == "Power On" && program.Text(IDC_STATUS) == kSwitchingOff;
+  }, 60000)) << program.Text(IDC_STATUS);
 
   // Nobody presses the phone's key: the start fails and the caption goes
   // back to "Power Off" while the phone is still taken to be off.
