@@ -91,15 +91,23 @@ void AppendToLogFile(const char* fileName, const TextString& text) {
   file.Write(text);
 }
 
+namespace {
+// Formats into the calling operation's own scratch text, adds the ending and
+// appends the result to the log.
+void AppendFormatted(TextString& scratch, const char* ending, const char* format, va_list args) {
+  scratch.FormatV(format, args);
+  scratch.Append(ending);
+  AppendToLogFile(kErrorLogName, scratch);
+}
+}  // namespace
+
 void LogMessage(const char* format, ...) {
   std::lock_guard<std::recursive_mutex> guard(LogLock());
   static TextString scratch;
   va_list args;
   va_start(args, format);
-  scratch.FormatV(format, args);
+  AppendFormatted(scratch, "\r\n", format, args);
   va_end(args);
-  scratch.Append("\r\n");
-  AppendToLogFile(kErrorLogName, scratch);
 }
 
 void LogError(const char* format, ...) {
@@ -122,9 +130,8 @@ void LogRaw(const char* format, ...) {
   static TextString scratch;
   va_list args;
   va_start(args, format);
-  scratch.FormatV(format, args);
+  AppendFormatted(scratch, "", format, args);
   va_end(args);
-  AppendToLogFile(kErrorLogName, scratch);
 }
 
 bool IsDllVersionAtLeast(unsigned major, unsigned minor, const char* library) {

@@ -19,24 +19,29 @@ TextString PathOf(const TextString& commandLine) {
   return commandLine.Substring(first + 1, last - first - 1);
 }
 
-int LastSeparator(const TextString& path) {
+// The program's path from the command line, and where its last separator
+// stands (-1 when it has none).
+TextString CurrentProgramPath(int* lastSeparator) {
+  TextString path = PathOf(TextString(sys::CurrentSystemInfo().CommandLine()));
   const char separator[2] = {sys::kDirSeparator, '\0'};
-  return path.FindLast(separator);
+  *lastSeparator = path.FindLast(separator);
+  return path;
 }
 }  // namespace
 
 const char* ProgramPath() {
   std::lock_guard<std::mutex> guard(pathLock);
   static TextString result;
-  result = PathOf(TextString(sys::CurrentSystemInfo().CommandLine()));
+  int separator;
+  result = CurrentProgramPath(&separator);
   return result.Text();
 }
 
 const char* ProgramFileName() {
   std::lock_guard<std::mutex> guard(pathLock);
   static TextString result;
-  TextString path = PathOf(TextString(sys::CurrentSystemInfo().CommandLine()));
-  int separator = LastSeparator(path);
+  int separator;
+  TextString path = CurrentProgramPath(&separator);
   result = separator < 0 ? path : path.Substring(separator + 1, 0);
   return result.Text();
 }
@@ -44,9 +49,9 @@ const char* ProgramFileName() {
 const char* ProgramDirectory() {
   std::lock_guard<std::mutex> guard(pathLock);
   static TextString result;
-  TextString path = PathOf(TextString(sys::CurrentSystemInfo().CommandLine()));
-  int separator = LastSeparator(path);
-  if (separator < 0) return nullptr;
+  int separator;
+  TextString path = CurrentProgramPath(&separator);
+  if (separator < 0) return nullptr;  // the text of the last call stays as it was
   result = path.Substring(0, separator + 1);
   return result.Text();
 }
