@@ -1,5 +1,7 @@
 #pragma once
 // Running the quavrel command in-process and building the files it reads.
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <cstdint>
 #include <filesystem>
@@ -12,9 +14,8 @@
 #include "melody/MelodySet.h"
 #include "tests/support/TestSupport.h"
 
-namespace cli_testing {
-
 using testing_support::ReadFile;
+using testing_support::ScopedWorkDir;
 using testing_support::WriteFile;
 
 struct RunResult {
@@ -64,6 +65,20 @@ inline bool Contains(const std::string& text, const std::string& part) {
   return text.find(part) != std::string::npos;
 }
 
+// Runs the command and expects it to end with code, saying message.
+inline void ExpectFailure(const std::vector<std::string>& args, int code, const std::string& message) {
+  RunResult run = Quavrel(args);
+  EXPECT_EQ(run.code, code) << message;
+  EXPECT_TRUE(Contains(run.err, message)) << run.err;
+}
+
+// "C2(1/4) C2(1/4) ... "
+inline std::string Repeated(const std::string& note, int count) {
+  std::string text;
+  for (int i = 0; i < count; ++i) text += note + " ";
+  return text;
+}
+
 // The names in the current folder, for "nothing was left behind".
 inline std::vector<std::string> FilesHere() {
   std::vector<std::string> names;
@@ -72,5 +87,3 @@ inline std::vector<std::string> FilesHere() {
   std::sort(names.begin(), names.end());
   return names;
 }
-
-}  // namespace cli_testing
