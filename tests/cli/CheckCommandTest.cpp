@@ -1,5 +1,7 @@
 #include "tests/cli/CliTestSupport.h"
 
+using namespace cli_testing;
+
 namespace {
 
 // A project file written byte by byte, so that a text may pass 2047 bytes.

@@ -14,6 +14,8 @@
 #include "melody/MelodySet.h"
 #include "tests/support/TestSupport.h"
 
+namespace cli_testing {
+
 using testing_support::ReadFile;
 using testing_support::ScopedWorkDir;
 using testing_support::WriteFile;
@@ -87,3 +89,5 @@ inline std::vector<std::string> FilesHere() {
   std::sort(names.begin(), names.end());
   return names;
 }
+
+}  // namespace cli_testing

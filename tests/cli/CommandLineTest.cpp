@@ -1,6 +1,8 @@
 #include "cli/CommandTable.h"
 #include "tests/cli/CliTestSupport.h"
 
+using namespace cli_testing;
+
 TEST(CommandLine, HelpListsEveryCommandAndEachCommandHasItsOwn) {
   RunResult overview = Quavrel({"--help"});
   EXPECT_EQ(overview.code, 0);

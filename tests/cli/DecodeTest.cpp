@@ -3,6 +3,8 @@
 #include "cli/NoteLookup.h"
 #include "tests/cli/CliTestSupport.h"
 
+using namespace cli_testing;
+
 namespace {
 
 // Notes from the whole note table, durations that do not come out as 0 at
@@ -90,7 +92,6 @@ TEST(DecodeCommand, AMalformedSlotIsAnErrorForThatMelodyOnly) {
 
 TEST(DecodeCommand, RefusesBadInput) {
   ScopedWorkDir dir;
-  WriteFile("p.bin", EncodedBlock({}));
   WriteFile("long.bin", EncodedBlock({}) + "x");
   ExpectFailure({"decode", "p.bin", "--tempo", "0", "128"}, 2, "not '0'");
   ExpectFailure({"decode", "p.bin", "--project", "p.txt"}, 2, "must end in \".bmt\": p.txt");

@@ -1,5 +1,7 @@
 #include "tests/cli/CliTestSupport.h"
 
+using namespace cli_testing;
+
 TEST(EncodeCommand, WritesTheBlockAndDescriptionTheProgramsExportWrites) {
   ScopedWorkDir dir;
   const std::vector<Melody> melodies = {

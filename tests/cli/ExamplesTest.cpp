@@ -1,5 +1,7 @@
 #include "tests/cli/CliTestSupport.h"
 
+using namespace cli_testing;
+
 // The bundled project is built from the note texts beside it; it must not
 // drift from them. Every example must encode without a single problem.
 TEST(Examples, MatchTheirSourcesAndAreClean) {

@@ -1,6 +1,8 @@
 #include "cli/WavWriter.h"
 #include "tests/cli/CliTestSupport.h"
 
+using namespace cli_testing;
+
 namespace {
 
 uint32_t U32At(const std::string& bytes, size_t at) {

@@ -2,6 +2,8 @@
 #include "cli/RtttlImport.h"
 #include "tests/cli/CliTestSupport.h"
 
+using namespace cli_testing;
+
 namespace {
 
 ImportedMelody Imported(const std::string& rtttl) {
