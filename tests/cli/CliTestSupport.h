@@ -1,5 +1,7 @@
 #pragma once
 // Running the quavrel command in-process and building the files it reads.
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <cstdint>
 #include <filesystem>
@@ -15,6 +17,7 @@
 namespace cli_testing {
 
 using testing_support::ReadFile;
+using testing_support::ScopedWorkDir;
 using testing_support::WriteFile;
 
 struct RunResult {
@@ -62,6 +65,20 @@ inline std::string EncodedBlock(const std::vector<Melody>& melodies) {
 
 inline bool Contains(const std::string& text, const std::string& part) {
   return text.find(part) != std::string::npos;
+}
+
+// Runs the command and expects it to end with code, saying message.
+inline void ExpectFailure(const std::vector<std::string>& args, int code, const std::string& message) {
+  RunResult run = Quavrel(args);
+  EXPECT_EQ(run.code, code) << message;
+  EXPECT_TRUE(Contains(run.err, message)) << run.err;
+}
+
+// "C2(1/4) C2(1/4) ... "
+inline std::string Repeated(const std::string& note, int count) {
+  std::string text;
+  for (int i = 0; i < count; ++i) text += note + " ";
+  return text;
 }
 
 // The names in the current folder, for "nothing was left behind".

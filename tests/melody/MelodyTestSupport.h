@@ -1,9 +1,10 @@
 #pragma once
 // A fresh MelodySet in a scratch folder with fixed system facts, and readers
-// for what the encoder leaves in the image, the observer and the log.
+// for what the encoder leaves in the image and the log.
 #include <gtest/gtest.h>
 
-#include <cstdio>
+#include <algorithm>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -11,31 +12,19 @@
 #include "melody/MelodySet.h"
 #include "tests/support/TestSupport.h"
 
-namespace melody_test {
+using testing_support::ReadFile;
+using testing_support::WriteFile;
 
-// One line per call: "note|duration|notePosition|durationPosition" or
-// "cut k kept from".
-class RecordingObserver : public EncodeObserver {
- public:
-  void OnPlaceholder(int, const char* note, const char* duration, int notePosition,
-                     int durationPosition) override {
-    calls.push_back(std::string(note) + "|" + duration + "|" + std::to_string(notePosition) + "|" +
-                    std::to_string(durationPosition));
-  }
-  void OnTruncated(int k, int kept, int from) override {
-    calls.push_back("cut " + std::to_string(k) + " " + std::to_string(kept) + " " + std::to_string(from));
-  }
-  std::vector<std::string> calls;
-};
-
+// "14 00 FC FF 01"
 inline std::string Hex(const uint8_t* bytes, int count) {
+  static const char kDigits[] = "0123456789ABCDEF";
   std::string hex;
-  char digits[4];
-  for (int i = 0; i < count; ++i) {
-    snprintf(digits, sizeof digits, i ? " %02X" : "%02X", bytes[i]);
-    hex += digits;
-  }
+  for (int i = 0; i < count; ++i) hex += std::string(i ? " " : "") + kDigits[bytes[i] >> 4] + kDigits[bytes[i] & 15];
   return hex;
+}
+
+inline bool AllBytes(const uint8_t* from, int count, uint8_t value) {
+  return std::all_of(from, from + count, [value](uint8_t b) { return b == value; });
 }
 
 class MelodyTest : public ::testing::Test {
@@ -45,29 +34,24 @@ class MelodyTest : public ::testing::Test {
   std::string ImageHex(int from, int count) const { return Hex(set.BlockImage() + from, count); }
 
   // Encodes text as melody k and gives its slot from the header through the
-  // terminator.
+  // terminator (the whole slot when there is none).
   std::string Encode(const std::string& text, uint16_t tempo = kDefaultTempo, int k = 0) {
     set.MelodyTempo(k) = tempo;
-    EXPECT_EQ(set.DecodeToBuffer(k, text.c_str(), &observer), 0);
+    EXPECT_EQ(set.DecodeToBuffer(k, text.c_str()), 0);
     const uint8_t* slot = set.BlockImage() + kSlotSize * (3 - k);
-    for (int at = 2; at + 3 <= kSlotSize; at += 4)
-      if (slot[at] == 0xFC && slot[at + 1] == 0xFF && slot[at + 2] == 0x01) return Hex(slot, at + 3);
-    ADD_FAILURE() << "no terminator in the slot";
-    return "";
+    int end = 2;
+    while (end + 3 <= kSlotSize && Hex(slot + end, 3) != "FC FF 01") end += 4;
+    return Hex(slot, std::min(end + 3, kSlotSize));
   }
 
   // What "Error.log" holds after its header block.
   std::string LogLines() const {
-    std::string log = testing_support::ReadFile(dir.Path() / "Error.log");
-    const std::string label = "\r\nRelease version:\r\n";
-    size_t at = log.find(label);
+    const std::string log = ReadFile(dir.Path() / "Error.log"), label = "\r\nRelease version:\r\n";
+    const size_t at = log.find(label);
     return at == std::string::npos ? log : log.substr(at + label.size());
   }
 
   testing_support::ScopedWorkDir dir;
   testing_support::FakeSystemInfo system;
   MelodySet set;
-  RecordingObserver observer;
 };
-
-}  // namespace melody_test

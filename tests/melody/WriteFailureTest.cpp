@@ -1,10 +1,5 @@
 // A full disk, played by /dev/full: every write to it fails.
-#include <filesystem>
-
 #include "tests/melody/MelodyTestSupport.h"
-
-namespace melody_test {
-namespace {
 
 TEST_F(MelodyTest, WritesOnAFullDiskAreReported) {
   if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full here";
@@ -12,12 +7,9 @@ TEST_F(MelodyTest, WritesOnAFullDiskAreReported) {
 
   std::filesystem::create_symlink("/dev/full", "full.bin");
   EXPECT_EQ(set.ExportBlock("full.bin"), 0);
-  EXPECT_EQ(testing_support::ReadFile("full.bid").size(), 93u);
+  EXPECT_EQ(ReadFile("full.bid").size(), 93u);
 
   std::filesystem::create_symlink("/dev/full", "half.bid");
   EXPECT_EQ(set.ExportBlock("half.bin"), 0);
-  EXPECT_EQ(testing_support::ReadFile("half.bin").size(), 2408u);
+  EXPECT_EQ(ReadFile("half.bin").size(), 2408u);
 }
-
-}  // namespace
-}  // namespace melody_test
