@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -12,11 +13,13 @@
 #include "link/SerialPort.h"
 #include "sim/ScopedSimPhone.h"
 #include "sim/SimSerialDevice.h"
+#include "tests/support/TestSupport.h"
 
 namespace link_test {
 
 using Bytes = std::vector<uint8_t>;
 using Kind = sim::PortEvent::Kind;
+using PhoneSetup = std::function<void(sim::SimPhoneSettings&)>;
 
 // A frame; with check, the payload gets its XOR check byte first.
 inline Bytes Frame(uint8_t type, Bytes payload, bool check = false) {
@@ -28,38 +31,28 @@ inline Bytes Frame(uint8_t type, Bytes payload, bool check = false) {
   return frame;
 }
 inline Bytes Text(const std::string& text) { return Bytes(text.begin(), text.end()); }
-inline Bytes Pattern(size_t size, int seed = 0) {
-  Bytes data(size);
-  for (size_t i = 0; i < size; ++i) data[i] = static_cast<uint8_t>(i * 7 + i / 256 + seed);
-  return data;
-}
-inline sim::SimPhoneSettings PhoneIn(sim::PhoneState state) {
-  sim::SimPhoneSettings settings;
-  settings.initialState = state;
-  return settings;
-}
 
 const Bytes kPing = {0x02, 0x01, 0x03, 0x14};
 const Bytes kPowerOff = {0x0E, 0x01, 0x0F, 0x04};
-const Bytes kServiceCommand = Text("at^sqwe=1\r");
 
-// A simulated phone on COM1 and a port to open on it.
+// A simulated phone on COM1 (a healthy one until Phone replaces it) and a
+// port to open on it, in a folder of its own for what the link logs.
 class SimLinkTest : public ::testing::Test {
  protected:
-  void Phone(const sim::SimPhoneSettings& settings = {}) {
+  // The port, if open, is closed first.
+  void Phone(sim::PhoneState state, const PhoneSetup& setup = [](sim::SimPhoneSettings&) {}) {
+    sim::SimPhoneSettings settings;
+    settings.initialState = state;
+    setup(settings);
+    port.ComClose();
     sim.reset();  // the old phone uninstalls itself first
     sim = std::make_unique<sim::ScopedSimPhone>(settings);
   }
-  sim::SimPhoneSettings& Settings() {
-    if (!sim) Phone();
-    return sim->phone.Settings();
-  }
-  // Opens COM1; the transcript and the clock count from here.
+  sim::SimPhoneSettings& Settings() { return sim->phone.Settings(); }
+  // Opens COM1; the transcript counts from here.
   void Open(uint32_t baud = 57600) {
-    if (!sim) Phone();
     ASSERT_EQ(port.ComOpen(0, baud), 1);
     sim->line.Log().Clear();
-    start = sim->clock.NowUs();
   }
   // Opens COM1 on a device whose reads each take the next of `canned`
   // (an empty one is silence): for replies no phone would give.
@@ -70,17 +63,11 @@ class SimLinkTest : public ::testing::Test {
   }
   void TearDown() override { port.ComClose(); }
 
-  uint64_t ElapsedMs() const { return (sim->clock.NowUs() - start) / 1000; }
-  std::vector<sim::PortEvent> Events(Kind kind) const { return sim->line.Log().Events(kind); }
   std::vector<Bytes> Writes() const { return sim->line.Log().HostWrites(); }
-  int Count(const Bytes& bytes) const {
-    const std::vector<Bytes> writes = Writes();
-    return static_cast<int>(std::count(writes.begin(), writes.end(), bytes));
-  }
 
-  std::unique_ptr<sim::ScopedSimPhone> sim;
+  testing_support::ScopedWorkDir dir;
+  std::unique_ptr<sim::ScopedSimPhone> sim = std::make_unique<sim::ScopedSimPhone>();
   SerialPort port;
-  uint64_t start = 0;
   std::deque<Bytes> canned;
 
  private:

@@ -1,0 +1,145 @@
+#include "tests/link/LinkTestSupport.h"
+
+namespace link_test {
+namespace {
+
+class SerialPortTest : public SimLinkTest {
+ protected:
+  // The sends of the data chunk at offset (below 256).
+  std::vector<sim::PortEvent> Sends(uint8_t offset) const {
+    std::vector<sim::PortEvent> sends;
+    for (const sim::PortEvent& write : sim->line.Log().Events(Kind::Write))
+      if (write.bytes.size() > 8 && write.bytes[3] == 0x12 && write.bytes[6] == offset) sends.push_back(write);
+    return sends;
+  }
+  // DTR as each write went out, 1 raised, 0 low.
+  std::string DtrAtWrites() const {
+    std::string levels;
+    bool dtr = false;
+    for (const sim::PortEvent& event : sim->line.Log().Events()) {
+      dtr = event.kind == Kind::Dtr ? event.level : dtr;
+      if (event.kind == Kind::Write) levels += dtr ? '1' : '0';
+    }
+    return levels;
+  }
+  const Bytes data = Bytes(2408, 0x3C);
+};
+
+TEST_F(SerialPortTest, RepliesNoPhoneWouldGiveAreNotTakenForAnswers) {
+  OpenCanned();
+  Bytes oversized = {0x0E, 40, 0x0E ^ 40};
+  oversized.resize(34);
+  // Another type, a reply one byte short, an oversized frame, then a good
+  // one whose header check is wrong (not examined).
+  canned = {Frame(0x0E, {4}), Frame(0x02, {0x14}), oversized, {0x02, 0x02, 0x00, 0x14, 0x77}};
+  EXPECT_EQ(port.PingPhone(), 1);
+  canned = {{0x02}, {0x02, 0x00, 0x14, 0x00}};  // split after its type: the rest has N = 0
+  EXPECT_EQ(port.PingPhone(), 0);
+  canned = {oversized};  // taken, it would leave the request's own 0x04 as the confirmation
+  EXPECT_EQ(port.RequestPowerOff(), 0);
+  EXPECT_EQ(Writes(), (std::vector<Bytes>{kPing, kPing, kPing, kPing, kPowerOff}));
+
+  for (const auto& [reply, counts] : {std::pair<std::string, int>{"ok\r\n", 0}, {"OK\n", 0}, {"x\r\nOK\r\n", 1}}) {
+    sim->line.Log().Clear();
+    canned.assign(6, Text(reply));
+    EXPECT_EQ(port.EnterServiceMode(), counts) << reply;
+    EXPECT_EQ(Writes().size(), counts ? 1u : 6u);  // else every rate and both halves of the fallback
+  }
+}
+
+// A phone that answers the service command only at 57600 is reached at the
+// third rate (see the upload's exchange in PhoneJobsTest).
+TEST_F(SerialPortTest, AtEntryTriesFourRatesThenTheFallbackAndPutsThePortBack) {
+  Settings().errorAtEveryRate = true;
+  Settings().atRate = 19200;
+  Open(38400);
+  EXPECT_EQ(port.EnterServiceMode(), 1);
+  const Bytes entry = Text("at^sqwe=1\r");
+  EXPECT_EQ(Writes(), (std::vector<Bytes>{entry, entry, entry, entry, Text("at^sbf"), Text("b=1\r")}));
+  std::vector<uint32_t> rates;
+  for (const sim::PortEvent& write : sim->line.Log().Events(Kind::Write)) rates.push_back(write.settings.baud);
+  EXPECT_EQ(rates, (std::vector<uint32_t>{19200, 115200, 57600, 38400, 19200, 19200}));
+  EXPECT_EQ(sim->line.CurrentDcb().BaudRate, 38400u);
+
+  sim->line.Log().Clear();  // now in service mode, it takes no AT at all
+  const uint64_t start = sim->clock.NowUs();
+  sim->line.faults.getCommStateFails = true;  // the rate before is taken as 19200
+  EXPECT_EQ(port.EnterServiceMode(), 0);
+  EXPECT_NEAR((sim->clock.NowUs() - start) / 1000, 1250, 20);
+  EXPECT_EQ(Writes().back(), Text("at^sbf"));  // no answer to the first half: no second
+  EXPECT_EQ(sim->line.CurrentDcb().BaudRate, 19200u);
+}
+
+TEST_F(SerialPortTest, RefusedChunkGoesAgainAtOnceUnansweredOneAfter45MsAndTheTenthSendGivesUp) {
+  const struct {
+    PhoneSetup fault;
+    int result;
+    size_t sendsOfFirst, sendsOfSecond;
+    uint64_t gapMs;  // from the end of the first send to the start of the second
+  } rows[] = {
+      {[](sim::SimPhoneSettings& s) { s.refuseDataSends = 1; }, 40, 2, 2, 50},  // only the refusal's read
+      {[](sim::SimPhoneSettings& s) { s.dropDataReplies = 1; }, 40, 2, 2, 300 + 45},  // six silent reads of 50 ms
+      {[](sim::SimPhoneSettings& s) { s.refuseOffset = 0; }, 0, 10, 1, 50},  // the rest still goes out
+      {[](sim::SimPhoneSettings& s) { s.silent = true; }, 0, 10, 10, 300 + 45},  // the unanswered open goes on
+  };
+  for (const auto& row : rows) {
+    Phone(sim::PhoneState::Service, [&](sim::SimPhoneSettings& s) {
+      s.blockLength = 40;
+      row.fault(s);
+    });
+    Open();
+    EXPECT_EQ(port.WriteBlock(5071, 40, 0x04, data.data()), row.result);
+    const std::vector<sim::PortEvent> first = Sends(0);
+    EXPECT_EQ(std::make_pair(first.size(), Sends(20).size()), std::make_pair(row.sendsOfFirst, row.sendsOfSecond));
+    EXPECT_EQ((first.at(1).atUs - first[0].endUs) / 1000, row.gapMs);
+    EXPECT_EQ(Writes().back(), Bytes({0x14, 0x02, 0x16, 0x18, 0x18}));  // the last finishing frame
+  }
+}
+
+TEST_F(SerialPortTest, BlockWriteStopsWhereTheOpenIsRefusedOrAWriteMovesNothing) {
+  Phone(sim::PhoneState::Service);
+  Open();
+  EXPECT_EQ(port.WriteBlock(5071, 2408, 0x5A, data.data()), 0);  // not its info byte
+  EXPECT_EQ(Writes().size(), 1u);
+  sim->line.faults.writeMovesNothing = [](int, const Bytes& bytes) { return bytes.size() > 8 && bytes[6] == 60; };
+  EXPECT_EQ(port.WriteBlock(5071, 2408, 0x04, data.data()), 60);
+  EXPECT_EQ(Writes().size(), 1u + 5u);  // and then the open, 0, 20, 40 and 60
+}
+
+TEST_F(SerialPortTest, BootCodeFollowsTheAnsweredWakeByteAndGoesAgainUntilThePhoneConfirmsIt) {
+  Phone(sim::PhoneState::Off, [](sim::SimPhoneSettings& s) { s.noBootConfirm = true; });
+  Open();
+  EXPECT_EQ(port.BootPowerOn(0), 0);
+  EXPECT_TRUE(sim->line.Log().Events().empty());
+  EXPECT_EQ(port.BootPowerOn(2), 0);
+  const std::vector<Bytes> writes = Writes();
+  ASSERT_EQ(writes.size(), 2u * 107u);
+  EXPECT_TRUE(std::equal(writes.begin(), writes.begin() + 107, writes.begin() + 107));
+
+  Settings().noBootConfirm = false;
+  sim->line.Log().Clear();
+  EXPECT_EQ(port.BootPowerOn(1), 1);
+  EXPECT_EQ(DtrAtWrites(), "1" + std::string(106, '0'));  // the pulse ends with the answer
+  const Bytes sent = sim->line.Log().HostBytes();  // the wake byte, the length, the code, its XOR
+  ASSERT_EQ(sent.size(), 1u + 106u);
+  EXPECT_EQ(sim::HexBytes({sent[0], sent[1], sent[2], sent[3], sent[103], sent[106]}), "55 68 A5 5A 48 FF");
+  EXPECT_EQ(sim::HexBytes({sent[2 + 50], sent[2 + 70], sent[2 + 78], sent[2 + 86]}), "02 02 80 00");  // patched
+  // The phone, which reads only 19200 8E1, checked the length and the XOR.
+  EXPECT_NE(sim->phone.State(), sim::PhoneState::Off);
+  EXPECT_EQ(sim->line.CurrentDcb().BaudRate * 10 + sim->line.CurrentDcb().Parity, 576000u);
+}
+
+TEST_F(SerialPortTest, BootHandshakeTakesOnlyA0AndEachOfItsTwoPassesStartsWithADtrPulse) {
+  // Noise ahead of the phone's 0xA0: 16 bytes of it put the answer into the
+  // second pass, 32 beyond both.
+  for (int noise : {16, 32}) {
+    Phone(sim::PhoneState::Off, [&](sim::SimPhoneSettings& s) { s.bootNoiseBytes = noise; });
+    Open();
+    port.ComSetup(19200, 0, 2, 8);
+    EXPECT_EQ(port.BootHandshake(), noise == 16);
+    EXPECT_EQ(DtrAtWrites(), std::string("1000000000000000") + (noise == 16 ? "1" : "1000000000000000"));
+  }
+}
+
+}  // namespace
+}  // namespace link_test
