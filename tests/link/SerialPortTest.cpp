@@ -47,6 +47,16 @@ TEST_F(SerialPortTest, RepliesNoPhoneWouldGiveAreNotTakenForAnswers) {
   }
 }
 
+TEST_F(SerialPortTest, OpenRefusesBadIndexesAndClosesAPortItCannotSetUp) {
+  EXPECT_EQ(port.ComOpen(9, 57600), 0);
+  EXPECT_EQ(port.ComOpen(-1, 57600), 0);
+  EXPECT_EQ(sim->line.OpenCount(), 0);  // neither touched the system
+  sim->line.faults.escapeFails = true;  // RTS cannot be raised
+  EXPECT_EQ(port.ComOpen(0, 57600), 0);
+  EXPECT_EQ(sim->line.OpenCount(), 1);
+  EXPECT_FALSE(sim->line.IsOpen());
+}
+
 // A phone that answers the service command only at 57600 is reached at the
 // third rate (see the upload's exchange in PhoneJobsTest).
 TEST_F(SerialPortTest, AtEntryTriesFourRatesThenTheFallbackAndPutsThePortBack) {
