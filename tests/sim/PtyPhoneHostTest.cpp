@@ -9,6 +9,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <numeric>
+
 #include "SimRig.h"
 #include "tests/support/TestSupport.h"
 
@@ -60,8 +62,11 @@ TEST(PhoneSimCommand, ServesOnThePrintedDeviceSavesEachWriteAndEndsCleanly) {
   testing_support::ScopedWorkDir dir;
   // The first run writes a whole 40-byte block, the second only its first
   // chunk over the block it loaded from the file.
-  const Bytes first = TestImage(40), second(20, 0x5A);
+  Bytes first(40);
+  std::iota(first.begin(), first.end(), uint8_t{1});
+  const Bytes second(20, 0x5A);
   Bytes expected = first;
+  std::string saved;  // the file as the run finds it
   for (const Bytes& data : {first, second}) {
     std::string device;
     pid_t pid = StartPhoneSim({"--eeprom", "phone.bin", "--fault", "block-length=40"}, &device);
@@ -79,17 +84,16 @@ TEST(PhoneSimCommand, ServesOnThePrintedDeviceSavesEachWriteAndEndsCleanly) {
       for (uint16_t offset = 0; offset < data.size(); offset += 20)
         EXPECT_EQ(Exchange(*tool, DataFrame(offset, Bytes(data.begin() + offset, data.begin() + offset + 20)), 5),
                   kTaken);
+      EXPECT_EQ(testing_support::ReadFile("phone.bin"), saved) << "saved only when the write is closed";
       EXPECT_EQ(Exchange(*tool, kClose, 5), Frame(0x14, {0x13, 0x13}));
       tool.reset();
     }
     kill(pid, SIGTERM);
     EXPECT_EQ(ExitCode(pid), 0);
     std::copy(data.begin(), data.end(), expected.begin());
-    EXPECT_EQ(testing_support::ReadFile("phone.bin"), std::string(expected.begin(), expected.end()));
+    saved.assign(expected.begin(), expected.end());
+    EXPECT_EQ(testing_support::ReadFile("phone.bin"), saved);
   }
-  std::string log = testing_support::ReadFile("sim.log");
-  for (const char* text : {"AT at^sqwe=1", "data offset 20 (20 bytes)", "block 5071 saved to phone.bin", "stopped"})
-    EXPECT_NE(log.find(text), std::string::npos) << text << "\n" << log;
 
   testing_support::WriteFile("phone.bin", "not a block");
   std::string none;

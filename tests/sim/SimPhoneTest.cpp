@@ -1,140 +1,137 @@
-// The phone's answers in each of its states and the changes between them.
+// The phone's answers in each of its states, the changes between them and
+// what each fault knob changes, played as exchanges on a simulated port.
 #include <gtest/gtest.h>
 
 #include "SimRig.h"
+#include "sim/PhoneSimOptions.h"
 
 using namespace simtest;
 using sim::PhoneState;
 
-TEST(SimPhoneNormalMode, ServiceCommandOnlyAtItsOwnRate) {
-  Rig rig;
-  rig.Timeouts(250);
-  for (uint32_t baud : {19200u, 115200u, 38400u}) {
-    rig.Configure(baud);
-    rig.Send(Text("at^sqwe=1\r"));
-    Bytes reply = rig.Read(256);
-    EXPECT_EQ(std::string(reply.begin(), reply.end()).find("OK"), std::string::npos) << baud;
+namespace {
+// A request and all that comes back within one 50 ms read; an empty request
+// only reads on.
+struct Step {
+  Bytes request, reply;
+};
+// A phone that starts in `state`, with a fault knob as "quavrel phone-sim
+// --fault" takes it (none if empty), the state the steps leave it in, and
+// the host's rate (the boot loader's settings where the phone is off).
+struct Script {
+  const char* knob;
+  PhoneState state;
+  std::vector<Step> steps;
+  PhoneState after;
+  uint32_t baud = 57600;
+};
+
+void Play(const Script& script) {
+  SCOPED_TRACE(std::string(sim::StateName(script.state)) + " " + script.knob);
+  sim::SimPhoneSettings settings = PhoneIn(script.state);
+  if (*script.knob) {
+    ASSERT_EQ(sim::ApplyFaultKnob(script.knob, &settings), "");
   }
-  rig.Configure(57600);
-  rig.Send(kPing);  // no AT command: no answer
-  EXPECT_TRUE(rig.Read(256).empty());
-  rig.Send(Text("at+cgmi\r"));
-  EXPECT_EQ(rig.Read(256), Text("at+cgmi\r\r\nERROR\r\n"));
-  EXPECT_EQ(rig.phone.State(), PhoneState::Normal);
-  rig.Send(Text("at^sqwe=1\r"));
-  EXPECT_EQ(rig.Read(256), Text("at^sqwe=1\r\r\nOK\r\n"));
-  EXPECT_EQ(rig.phone.State(), PhoneState::Service);
-  rig.Timeouts(50);
-  EXPECT_EQ(rig.Exchange(kPing), kPingReply);
+  Rig rig(settings);
+  if (script.state == PhoneState::Off)
+    rig.BootLine();
+  else
+    rig.Configure(script.baud);
+  for (size_t i = 0; i < script.steps.size(); ++i)
+    EXPECT_EQ(rig.Exchange(script.steps[i].request), script.steps[i].reply) << "step " << i;
+  EXPECT_EQ(rig.phone.State(), script.after);
 }
 
-TEST(SimPhoneServiceMode, AnswersPingAndBlockInformation) {
-  Rig rig(PhoneIn(PhoneState::Service));
-  EXPECT_EQ(rig.Exchange(kPing), kPingReply);
-  EXPECT_EQ(rig.Exchange(kInfo5071), BlockFrame({0x15, 0x68, 0x09, 0x04}));  // 2408, its info byte
-  EXPECT_EQ(rig.Exchange(BlockFrame({0x15, 0x10, 0x00})), BlockFrame({0x13, 0x15}));  // no block 16
+Bytes Flipped(Bytes bytes, size_t at) {
+  bytes[at] ^= 0x40;
+  return bytes;
 }
 
-TEST(SimPhoneServiceMode, WholeWriteStoresTheImageAndCompletesAtClose) {
-  Rig rig(PhoneIn(PhoneState::Service));
-  Bytes image = TestImage();
-  std::vector<Bytes> written;
-  rig.phone.onBlockWritten = [&](const Bytes& block) { written.push_back(block); };
-  EXPECT_EQ(rig.Exchange(OpenFrame()), kOpened);
-  for (uint16_t offset = 0; offset < image.size(); offset += 20) {
-    Bytes chunk(image.begin() + offset, image.begin() + std::min<size_t>(offset + 20, image.size()));
-    ASSERT_EQ(rig.Exchange(DataFrame(offset, chunk)), kTaken) << offset;
-  }
-  EXPECT_TRUE(written.empty());
-  EXPECT_EQ(rig.Exchange(kClose), Frame(0x14, {0x13, 0x13}));
-  for (uint8_t finish : {0x08, 0x18})
-    EXPECT_EQ(rig.Exchange(Frame(0x14, {finish, finish})), Frame(0x14, {finish, finish}));
-  EXPECT_EQ(rig.phone.Block(), image);
-  EXPECT_EQ(written, std::vector<Bytes>{image});
+const Bytes kChunk(20, 0x5A);
+}  // namespace
+
+TEST(SimPhone, AnswersAndChangesStateAsEachModeDoes) {
+  const Bytes data = DataFrame(0, kChunk);
+  const Script scripts[] = {
+      {"", PhoneState::Normal,
+       {{Text("AT\r"), Text("AT\r\r\nOK\r\n")},
+        {Text("at+cgmi\r"), Text("at+cgmi\r\r\nERROR\r\n")},
+        {kPing, {}},
+        {Text("at^sqwe=1\r"), Text("at^sqwe=1\r\r\nOK\r\n")},
+        {kPing, kPingReply}},
+       PhoneState::Service},
+      {"", PhoneState::Service,
+       {{kInfo5071, BlockFrame({0x15, 0x68, 0x09, 0x04})},          // 2408 bytes, its info byte
+        {BlockFrame({0x15, 0x10, 0x00}), BlockFrame({0x13, 0x15})},  // no block 16
+        {kPowerOff, kPowerOff},
+        {kPing, {}}},
+       PhoneState::Off},
+      // Frames out of place or damaged are not acted on, and the next good
+      // one is found behind noise.
+      {"", PhoneState::Service,
+       {{data, kDataRefused},  // not open
+        {OpenFrame(2408, 0x05), kOpenRefused},
+        {OpenFrame(), kOpened},
+        {DataFrame(2390, kChunk), kDataRefused},  // past the end
+        {Flipped(data, 2), {}},                   // header check
+        {Flipped(data, data.size() - 1), {}},     // payload check
+        {Bytes(data.begin(), data.begin() + 20), {}},
+        {{0x77, 0x13, 0x02, 0x01, 0x03, 0x14}, kPingReply}},
+       PhoneState::Service},
+      {"", PhoneState::Off, {{{0x55}, {0xA0}}, {Flipped(BootBlock(), 50), {}}}, PhoneState::Off},
+      {"", PhoneState::Off, {{{0x55}, {0xA0}}, {BootBlock(), {0xA5}}}, PhoneState::Normal},
+  };
+  for (const Script& script : scripts) Play(script);
 }
 
-TEST(SimPhoneServiceMode, BadOrMisplacedFramesAreNotActedOn) {
-  Rig rig(PhoneIn(PhoneState::Service));
-  EXPECT_EQ(rig.Exchange(DataFrame(0, Bytes(20, 1))), kDataRefused) << "not open";
-  EXPECT_EQ(rig.Exchange(OpenFrame(2400)), kOpenRefused);
-  EXPECT_EQ(rig.Exchange(OpenFrame(2408, 0x05)), kOpenRefused);
-  EXPECT_EQ(rig.Exchange(OpenFrame()), kOpened);
-  EXPECT_EQ(rig.Exchange(DataFrame(2400, Bytes(20, 1))), kDataRefused) << "past the end";
-  Bytes badHeader = DataFrame(0, Bytes(20, 0x11)), badCheck = DataFrame(0, Bytes(20, 0x22));
-  Bytes cut = DataFrame(0, Bytes(20, 0x33));
-  badHeader[2] ^= 1;
-  badCheck.back() ^= 1;
-  cut.resize(20);
-  for (const Bytes& bad : {badHeader, badCheck, cut}) {
-    EXPECT_TRUE(rig.Exchange(bad).empty()) << sim::HexBytes(bad);
-    rig.clock.SleepMs(30);  // a pause ends a cut frame
-  }
-  EXPECT_EQ(rig.phone.Block(), Bytes(2408, 0xFF));
-  Bytes noiseThenPing{0x77, 0x13, 0x02, 0x01, 0x03, 0x14};
-  EXPECT_EQ(rig.Exchange(noiseThenPing), kPingReply) << "finds the next frame";
-  EXPECT_EQ(rig.phone.CompletedWrites(), 0);
-}
+TEST(SimPhoneFaults, EachKnobChangesWhatAHostMeets) {
+  Bytes oversized = Frame(0x14, Bytes(40, 0));
+  oversized[3] = 0x15;
+  const Script scripts[] = {
+      {"silent", PhoneState::Normal, {{Text("at^sqwe=1\r"), {}}}, PhoneState::Normal},
+      {"silent", PhoneState::Service, {{kPing, {}}}, PhoneState::Service},
+      {"silent", PhoneState::Off, {{{0x55}, {}}}, PhoneState::Off},
+      {"error-at-every-rate", PhoneState::Normal,
+       {{Text("at^sqwe=1\r"), Text("at^sqwe=1\r\r\nERROR\r\n")}, {Text("at^sbfb=1\r"), Text("at^sbfb=1\r\r\nOK\r\n")}},
+       PhoneState::Service, 19200},
+      {"delay=70", PhoneState::Service, {{kPing, {}}, {{}, kPingReply}}, PhoneState::Service},
+      {"split=60", PhoneState::Service, {{kPing, {0x02}}, {{}, {0x02, 0x00, 0x14, 0x14}}}, PhoneState::Service},
+      // Counted per chunk; the third send is answered, as one taken.
+      {"drop-data=2", PhoneState::Service,
+       {{OpenFrame(), kOpened},
+        {DataFrame(40, kChunk), {}},
+        {DataFrame(40, kChunk), {}},
+        {DataFrame(40, kChunk), kTaken},
+        {DataFrame(60, kChunk), {}}},
+       PhoneState::Service},
+      {"refuse-data=1", PhoneState::Service,
+       {{OpenFrame(), kOpened}, {DataFrame(0, kChunk), kDataRefused}, {DataFrame(0, kChunk), kTaken}},
+       PhoneState::Service},
+      {"refuse-offset=20", PhoneState::Service,
+       {{OpenFrame(), kOpened},
+        {DataFrame(20, kChunk), kDataRefused},
+        {DataFrame(20, kChunk), kDataRefused},
+        {DataFrame(0, kChunk), kTaken}},
+       PhoneState::Service},
+      {"oversized=info", PhoneState::Service, {{kInfo5071, oversized}, {kPing, kPingReply}}, PhoneState::Service},
+      // A block of its own length, and a whole write of it to the finish.
+      {"block-length=40", PhoneState::Service,
+       {{kInfo5071, BlockFrame({0x15, 40, 0, 0x04})},
+        {OpenFrame(), kOpenRefused},
+        {OpenFrame(40), kOpened},
+        {DataFrame(0, kChunk), kTaken},
+        {DataFrame(20, kChunk), kTaken},
+        {kClose, BlockFrame({0x13})},
+        {BlockFrame({0x08}), BlockFrame({0x08})},
+        {BlockFrame({0x18}), BlockFrame({0x18})}},
+       PhoneState::Service},
+      {"boot-noise=2", PhoneState::Off, {{{0x55}, {0x00, 0xFF, 0xA0}}, {BootBlock(), {0xA5}}}, PhoneState::Normal},
+      {"no-a5", PhoneState::Off, {{{0x55}, {0xA0}}, {BootBlock(), {}}}, PhoneState::Off},
+      {"key-released", PhoneState::Off, {{{0x55}, {}}}, PhoneState::Off},
+  };
+  for (const Script& script : scripts) Play(script);
 
-TEST(SimPhoneServiceMode, PowerOffIsConfirmedThenThePhoneIsDeaf) {
-  Rig rig(PhoneIn(PhoneState::Service));
-  EXPECT_EQ(rig.Exchange(kPowerOff), kPowerOff);
-  EXPECT_EQ(rig.phone.State(), PhoneState::Off);
-  EXPECT_TRUE(rig.Exchange(kPing).empty());
-  rig.Send(Text("at^sqwe=1\r"));
-  EXPECT_TRUE(rig.Read(256).empty());
-}
-
-TEST(SimPhoneOff, BootHandshakeNeedsDtrAndAGoodBlock) {
-  Rig rig(PhoneIn(PhoneState::Off));
-  rig.Configure(19200, sim::kEvenParity);
-  rig.Timeouts(45);
-  EXPECT_TRUE(rig.Exchange({0x55}).empty()) << "no DTR pulse yet";
-  EXPECT_EQ(rig.Sync(), Bytes{0xA0});
-  Bytes corrupted = BootBlock();
-  corrupted[50] ^= 0x40;
-  rig.Send(corrupted);
-  rig.Timeouts(20);
-  EXPECT_TRUE(rig.Read(1).empty());
-  EXPECT_EQ(rig.phone.State(), PhoneState::Off);
-
-  EXPECT_EQ(rig.Sync(), Bytes{0xA0});
-  rig.Send(BootBlock());
-  rig.Timeouts(20);
-  EXPECT_EQ(rig.Read(1), Bytes{0xA5});
-  EXPECT_EQ(rig.phone.State(), PhoneState::Normal);
-}
-
-TEST(SimPhoneOff, DeafToOtherSettingsToAReleasedKeyAndBlindToDtrOnAPty) {
-  Rig wrongParity(PhoneIn(PhoneState::Off));
-  wrongParity.Dtr(true);
-  wrongParity.Configure(19200);
-  EXPECT_TRUE(wrongParity.Exchange({0x55}).empty());
-
-  sim::SimPhoneSettings released = PhoneIn(PhoneState::Off);
-  released.powerKeyHeld = false;
-  EXPECT_TRUE(Rig(released).Sync().empty());
-
-  Rig pty(PhoneIn(PhoneState::Off));
-  pty.phone.SetCanSeeDtr(false);
-  pty.Configure(19200, sim::kEvenParity);
-  EXPECT_EQ(pty.Exchange({0x55}), Bytes{0xA0});
-}
-
-TEST(SimPhoneLine, BytesAtOtherSettingsAreGarbageBothWays) {
-  Rig rig(PhoneIn(PhoneState::Service));
-  for (uint8_t parity : {sim::kNoParity, sim::kEvenParity}) {
-    rig.Configure(57600);
-    rig.Send(kPing);
-    rig.Configure(parity ? 57600 : 19200, parity);  // before the reply comes
-    Bytes got = rig.Read();
-    ASSERT_EQ(got.size(), kPingReply.size());
-    for (uint8_t byte : got) EXPECT_TRUE(byte != 0x02 && byte != 0x14) << sim::HexBytes(got);
-    unsigned errors = 0;
-    rig.device->ClearCommError(&errors);
-    EXPECT_NE(errors, 0u);
-  }
-  rig.Configure(115200);
-  rig.Send(kPing);
-  rig.Configure(57600);
-  EXPECT_TRUE(rig.Read().empty());
+  sim::SimPhoneSettings settings;
+  for (const char* knob : {"loud", "delay", "delay=-1", "delay=1x", "silent=1", "oversized=all", "block-length=0",
+                           "refuse-offset=70000", "split=0"})
+    EXPECT_NE(sim::ApplyFaultKnob(knob, &settings), "") << knob;
 }

@@ -1,12 +1,11 @@
 #pragma once
-// A simulated phone on an open simulated port, and frame helpers, for the
-// simulator's own tests.
+// A simulated phone with a port open on it as COM1, in virtual time, and the
+// frames the simulator's own tests send.
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "sim/SimLine.h"
-#include "sim/SimSerialDevice.h"
+#include "sim/ScopedSimPhone.h"
 
 namespace simtest {
 
@@ -14,7 +13,7 @@ using Bytes = std::vector<uint8_t>;
 
 inline Bytes Frame(uint8_t type, const Bytes& payload) {
   Bytes frame{type, static_cast<uint8_t>(payload.size()), static_cast<uint8_t>(type ^ payload.size())};
-  for (uint8_t byte : payload) frame.push_back(byte);
+  frame.insert(frame.end(), payload.begin(), payload.end());
   return frame;
 }
 // A block-service frame: the payload gets its XOR check byte.
@@ -40,16 +39,14 @@ inline const Bytes kClose = BlockFrame({0x13, 0xCF, 0x13}), kOpened = Frame(0x14
 inline const Bytes kTaken = Frame(0x14, {0x12, 0x12}), kDataRefused = BlockFrame({0x13, 0x12});
 inline const Bytes kOpenRefused = BlockFrame({0x13, 0x11});
 
-inline Bytes TestImage(size_t size = 2408) {
-  Bytes image(size);
-  for (size_t i = 0; i < size; ++i) image[i] = static_cast<uint8_t>(i * 7 + i / 256);
-  return image;
-}
 // The boot block as a host sends it: length, code, XOR of the code.
 inline Bytes BootBlock() {
   Bytes block{104};
   uint8_t check = 0;
-  for (size_t i = 0; i < 104; ++i) block.push_back(static_cast<uint8_t>(0xA5 ^ (i * 13))), check ^= block.back();
+  for (size_t i = 0; i < 104; ++i) {
+    block.push_back(static_cast<uint8_t>(0xA5 ^ (i * 13)));
+    check ^= block.back();
+  }
   block.push_back(check);
   return block;
 }
@@ -60,9 +57,9 @@ inline sim::SimPhoneSettings PhoneIn(sim::PhoneState state) {
   return settings;
 }
 
-struct Rig {
-  explicit Rig(const sim::SimPhoneSettings& settings = {}) : phone(settings), line(phone, clock) {
-    device = std::make_unique<sim::SimSerialDevice>(line);
+// Starts at 57600 8N1 with reads that wait 50 ms.
+struct Rig : sim::ScopedSimPhone {
+  explicit Rig(const sim::SimPhoneSettings& settings = {}) : ScopedSimPhone(settings), device(opener.Open("COM1")) {
     Configure(57600);
     Timeouts(50);
   }
@@ -74,34 +71,31 @@ struct Rig {
     device->SetCommState(dcb);
   }
   void Timeouts(uint32_t readMs, uint32_t writeMs = 250) { device->SetCommTimeouts({0, 0, readMs, 0, writeMs}); }
+  void Dtr(bool high) { device->EscapeCommFunction(high ? sys::kSetDtr : sys::kClrDtr); }
+  // Where the boot loader listens, DTR raised.
+  void BootLine() {
+    Configure(19200, sim::kEvenParity);
+    Dtr(true);
+  }
   unsigned Send(const Bytes& bytes) {
     unsigned written = 0;
     device->WriteFile(bytes.data(), static_cast<unsigned>(bytes.size()), &written);
     return written;
   }
-  Bytes Read(unsigned count = 34) {
+  Bytes Read(unsigned count = 64) {
     Bytes buffer(count);
     unsigned got = 0;
     device->ReadFile(buffer.data(), count, &got);
-    return Bytes(buffer.begin(), buffer.begin() + got);
+    buffer.resize(got);
+    return buffer;
   }
-  // A request and what comes back within one read of up to 34 bytes.
-  Bytes Exchange(const Bytes& request) { return Send(request), Read(); }
-  void Dtr(bool high) { device->EscapeCommFunction(high ? sys::kSetDtr : sys::kClrDtr); }
-  // At 19200 8E1: the DTR pulse, then 0x55 and the one byte back.
-  Bytes Sync(uint32_t readMs = 45) {
-    Configure(19200, sim::kEvenParity);
-    Timeouts(readMs);
-    Dtr(false);
-    Dtr(true);
-    Send({0x55});
-    return Read(8);
+  // A request (none if empty) and what comes back within one read.
+  Bytes Exchange(const Bytes& request) {
+    if (!request.empty()) Send(request);
+    return Read();
   }
 
-  sim::VirtualClock clock;
-  sim::SimPhone phone;
-  sim::SimLine line;
-  std::unique_ptr<sim::SimSerialDevice> device;
+  std::unique_ptr<sys::SerialDevice> device;
 };
 
 }  // namespace simtest
