@@ -38,11 +38,7 @@ TEST(WindowFramework, TextForAMissingControlGoesToTheTitle) {
 }
 
 TEST(ResourceStrings, LookupsPerThreadNeverReplaceEachOther) {
-  const char* first = ResString(122);
-  EXPECT_STREQ("Power Off", first);
-  EXPECT_STREQ("", ResString(2000));
-  EXPECT_STREQ("", first);  // the same text, replaced by the next call
-  first = ResString(123);
+  const char* first = ResString(123);
   std::string other;
   std::thread([&] { other = ResString(121); }).join();
   EXPECT_EQ("-=Read=-", other);

@@ -5,7 +5,6 @@
 // here and code page 1251 on the window side, as the program's own.
 #include <windows.h>
 
-#include <cstring>
 #include <functional>
 #include <string>
 
@@ -129,29 +128,16 @@ class ProgramDriver {
   }
 
  private:
-  struct Search {
-    DWORD processId;
-    HWND owner;
-    HWND found;
-  };
-
   // A visible dialog of the program owned by owner (nullptr: top-level).
   HWND OwnedDialog(HWND owner) const {
-    Search search = {process_.dwProcessId, owner, nullptr};
-    EnumWindows(Visit, reinterpret_cast<LPARAM>(&search));
-    return search.found;
-  }
-
-  static BOOL CALLBACK Visit(HWND window, LPARAM parameter) {
-    Search& search = *reinterpret_cast<Search*>(parameter);
-    DWORD processId = 0;
-    GetWindowThreadProcessId(window, &processId);
-    char className[16] = {};
-    GetClassNameA(window, className, sizeof className);
-    bool wanted = processId == search.processId && IsWindowVisible(window) &&
-                  strcmp(className, "#32770") == 0 && GetWindow(window, GW_OWNER) == search.owner;
-    if (wanted) search.found = window;
-    return !wanted;
+    for (HWND window = nullptr; (window = FindWindowExA(nullptr, window, "#32770", nullptr));) {
+      DWORD processId = 0;
+      GetWindowThreadProcessId(window, &processId);
+      if (processId == process_.dwProcessId && IsWindowVisible(window) &&
+          GetWindow(window, GW_OWNER) == owner)
+        return window;
+    }
+    return nullptr;
   }
 
   PROCESS_INFORMATION process_ = {};
