@@ -23,14 +23,6 @@ int main(int argc, char** argv) {
   } else if (!strcmp(fault, "jump-to-null")) {
     void (*volatile nowhere)() = nullptr;
     nowhere();
-  } else if (!strcmp(fault, "no-pointers")) {
-    MyExceptionsHandler(nullptr);
-    return 4;  // FatalExit did not end the process
-  } else if (!strcmp(fault, "no-registers")) {
-    EXCEPTION_RECORD record = {};
-    record.ExceptionCode = EXCEPTION_ACCESS_VIOLATION;
-    EXCEPTION_POINTERS pointers = {&record, nullptr};
-    return static_cast<int>(MyExceptionsHandler(&pointers));
   }
   return 0;
 }

@@ -1,8 +1,8 @@
 // The phone buttons end to end: Quavrel.exe with COM1 wired to the
-// simulated phone on a pseudo-terminal. phone_tests.sh starts the phone for
-// each group (a working one, a silent one, one that refuses a chunk) and
-// names it in QUAVREL_PHONE_SIM; without it these tests are skipped.
-// The program is left to end by the driver where a job would keep it busy.
+// simulated phone on a pseudo-terminal. phone_tests.sh runs these tests
+// against a working phone and against one that always refuses one chunk,
+// naming it in QUAVREL_PHONE_SIM; each test needs one of them and is
+// skipped otherwise. The driver ends a program that a test leaves running.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -10,7 +10,9 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "melody/MelodySet.h"
@@ -36,262 +38,156 @@ const std::string kSwitchingOn = "Мобила включается...";
 const std::string kSwitchOnFailed =
     "Неудалось включить мобилу в автоматическом режиме, попробуйте сами.";
 const std::string kReadAgain = "-=Read=-";
+// With the Cyrillic capitals Es, O and Em, not the Latin letters.
+const std::string kOpenFailed = "Error open: \xD0\xA1\xD0\x9E\xD0\x9C" "2";
 
-// The simulated phone's kind and its EEPROM file, from the environment.
-std::string PhoneKind() {
-  const char* kind = getenv("QUAVREL_PHONE_SIM");
-  return kind ? kind : "";
-}
-
-std::string EepromPath() {
-  const char* path = getenv("QUAVREL_PHONE_EEPROM");
-  if (!path) return "";
-  std::string windows = std::string("Z:") + path;
-  std::replace(windows.begin(), windows.end(), '/', '\\');
-  return windows;
-}
-
+// Each test needs the simulated phone that phone_tests.sh names.
 #define REQUIRE_PHONE(kind)                                                      \
-  if (PhoneKind() != (kind)) GTEST_SKIP() << "needs the simulated phone \"" << (kind) \
-                                          << "\" (tests/ui/phone_tests.sh)"
+  if (!getenv("QUAVREL_PHONE_SIM") || getenv("QUAVREL_PHONE_SIM") != std::string(kind)) \
+  GTEST_SKIP() << "needs the simulated phone " << (kind)
 
-bool IsFinalUploadText(const std::string& text) {
-  return text == kWritten || text == kWriteFailed || text == kSilent ||
-         text.find("Error open: ") == 0 ||
-         text == "Мелодии не записаны, размеры блоков различны!";
-}
+const std::vector<std::string> kUploadEnds = {kWritten, kWriteFailed, kSilent, kOpenFailed};
 
-// What the status line showed during one upload, and whether the three
-// phone buttons were seen disabled together.
-struct UploadWatch {
+// What the status line showed until one of ends (other than the text it
+// had before), with the three phone buttons enabled as every job ends, and
+// whether they were seen disabled together.
+struct StatusWatch {
   std::vector<std::string> texts;
   bool buttonsDisabled = false;
 };
 
-UploadWatch WatchUpload(ProgramDriver& program) {
-  UploadWatch watch;
-  watch.texts = program.WatchText(IDC_STATUS, [&] {
-    bool com = program.Enabled(IDC_COM), start = program.Enabled(IDC_START),
-         power = program.Enabled(IDC_POWER);
-    if (!com && !start && !power) watch.buttonsDisabled = true;
-    std::string text = program.Text(IDC_STATUS);
-    // Each job ends with its buttons enabled again.
-    return IsFinalUploadText(text) && com && start && power;
-  });
+StatusWatch Watch(ProgramDriver& program, const std::vector<std::string>& ends,
+                  const std::string& before) {
+  StatusWatch watch;
+  for (DWORD start = GetTickCount(); GetTickCount() - start < 120000; Sleep(2)) {
+    const std::string text = program.Text(IDC_STATUS);
+    if (watch.texts.empty() || watch.texts.back() != text) watch.texts.push_back(text);
+    // Read after the text: a job enables them after its last text.
+    const int enabled =
+        program.Enabled(IDC_COM) + program.Enabled(IDC_START) + program.Enabled(IDC_POWER);
+    if (enabled == 0) watch.buttonsDisabled = true;
+    if (enabled == 3 && std::count(ends.begin(), ends.end(), text) > 0 &&
+        (watch.texts.size() > 1 || text != before))
+      break;
+  }
   return watch;
 }
 
-// True when every text of want appears in seen, in this order.
-bool InOrder(const std::vector<std::string>& seen, const std::vector<std::string>& want) {
+// Presses a button until its command shows a text, runs meanwhile, and
+// watches the status line until one of ends. A press while the last job
+// is still finishing is refused and changes nothing; the power commands
+// hold the dialog until they end, so the watch runs beside the press.
+StatusWatch Press(ProgramDriver& program, int id, const std::vector<std::string>& ends,
+                  const std::function<void()>& meanwhile = [] {}) {
+  StatusWatch watch;
+  const std::string before = program.Text(IDC_STATUS);
+  std::thread watcher([&] { watch = Watch(program, ends, before); });
+  for (int press = 0; press < 50; ++press) {
+    program.Click(id);
+    if (WaitFor([&] { return program.Text(IDC_STATUS) != before; }, 200)) break;
+  }
+  meanwhile();
+  watcher.join();
+  return watch;
+}
+
+// Whether seen shows want's texts in this order and ends with the last.
+testing::AssertionResult ShowsInOrder(const std::vector<std::string>& seen,
+                                      const std::vector<std::string>& want) {
   size_t at = 0;
   for (const std::string& text : seen)
     if (at < want.size() && text == want[at]) ++at;
-  return at == want.size();
-}
-
-std::string Joined(const std::vector<std::string>& texts) {
-  std::string all;
-  for (const std::string& text : texts) all += "[" + text + "] ";
-  return all;
-}
-
-// Waits until the phone's saved EEPROM equals image.
-bool EepromHolds(const std::string& image) {
-  return WaitFor([&] { return ReadFile(EepromPath()) == image; }, 20000);
-}
-
-// Presses Start until the upload begins: a press while the last job is
-// still finishing is refused.
-bool StartUpload(ProgramDriver& program) {
-  for (int press = 0; press < 50; ++press) {
-    program.Click(IDC_START);
-    if (WaitFor([&] { return program.Text(IDC_STATUS) == kConnecting; }, 200)) return true;
-  }
-  return false;
+  if (at == want.size() && seen.back() == want.back()) return testing::AssertionSuccess();
+  return testing::AssertionFailure() << "shown: " << testing::PrintToString(seen);
 }
 
 }  // namespace
 
-TEST(PhoneButtons, StartWritesTheStoredMelodiesIntoThePhone) {
+TEST(PhoneButtons, StartWritesTheStoredMelodiesLocksOutOtherJobsAndNeedsAPort) {
   REQUIRE_PHONE("working");
   ScopedWorkDir dir;
   ProgramDriver program(dir.Path().string());
   ASSERT_TRUE(program.Started());
-  program.SetText(IDC_MELODY_TEXT, "C2(1/4) D2(1/8) E2(1/8) P(1/4) G2(1/2)");
+  const char* melody = "C2(1/4) D2(1/8) E2(1/8) P(1/4) G2(1/2)";
+  program.SetText(IDC_MELODY_TEXT, melody);
   program.SetText(IDC_TEMPO, "150");
   program.Click(IDC_MELODY2);
   // Melody 2 stays on screen only: Start takes what the set holds.
   program.SetText(IDC_MELODY_TEXT, "A1(1/4)");
-
   MelodySet expected;
-  strcpy(expected.MelodyText(0), "C2(1/4) D2(1/8) E2(1/8) P(1/4) G2(1/2)");
+  strcpy(expected.MelodyText(0), melody);
   expected.MelodyTempo(0) = 150;
   expected.EncodeAll();
   const std::string image(reinterpret_cast<const char*>(expected.BlockImage()), kBlockImageSize);
+  std::string eeprom = std::string("Z:") + getenv("QUAVREL_PHONE_EEPROM");
+  std::replace(eeprom.begin(), eeprom.end(), '/', '\\');
 
-  program.Click(IDC_START);
-  UploadWatch watch = WatchUpload(program);
-  EXPECT_TRUE(InOrder(watch.texts, {kConnecting, kWriting, kWritten})) << Joined(watch.texts);
-  EXPECT_EQ(kWritten, watch.texts.back());
+  StatusWatch watch = Press(program, IDC_START, kUploadEnds);
+  EXPECT_TRUE(ShowsInOrder(watch.texts, {kConnecting, kWriting, kWritten}));
   EXPECT_TRUE(watch.buttonsDisabled);
-  EXPECT_TRUE(EepromHolds(image));
+  EXPECT_TRUE(WaitFor([&] { return ReadFile(eeprom) == image; }));
 
-  // During the connection phase the power button is refused: the phone
-  // stays on and no power text appears. (The first job may still be
-  // finishing after its buttons came back: Start is refused until then.)
-  ASSERT_TRUE(StartUpload(program));
-  program.Click(IDC_POWER);
-  EXPECT_EQ("Power Off", program.Text(IDC_POWER));
-  watch = WatchUpload(program);
-  EXPECT_EQ(kWritten, watch.texts.back()) << Joined(watch.texts);
-  for (const std::string& text : watch.texts) {
-    EXPECT_NE(kSwitchingOff, text);
-    EXPECT_NE(kSwitchOffFailed, text);
-  }
-  EXPECT_EQ("Power Off", program.Text(IDC_POWER));
-  program.Click(IDCANCEL);
-  EXPECT_EQ(1u, program.WaitForExit());
-}
-
-TEST(PhoneButtons, PowerOffThenOnFollowsThePhone) {
-  REQUIRE_PHONE("power");
-  ScopedWorkDir dir;
-  ProgramDriver program(dir.Path().string());
-  ASSERT_TRUE(program.Started());
-  program.ClickLater(IDC_POWER);
-  std::vector<std::string> texts = program.WatchText(IDC_STATUS, [&] {
-    std::string text = program.Text(IDC_STATUS);
-    return text == kSwitchingOff || text == kReadAgain;
+  // While the next upload connects its buttons are still enabled, but
+  // another Start and the power button are refused: nothing else shows.
+  watch = Press(program, IDC_START, kUploadEnds, [&] {
+    program.Click(IDC_START);
+    program.Click(IDC_POWER);
   });
-  EXPECT_EQ(kSwitchingOff, texts.back()) << Joined(texts);
-  EXPECT_TRUE(WaitFor([&] { return program.Text(IDC_POWER) == "Power On"; }));
-
-  ASSERT_TRUE(program.Responsive());
-  program.ClickLater(IDC_POWER);
-  texts = program.WatchText(IDC_STATUS, [&] {
-    std::string text = program.Text(IDC_STATUS);
-    return text == kReadAgain || text == kSwitchOnFailed;
-  });
-  EXPECT_TRUE(InOrder(texts, {kPressPowerKey, kSwitchingOn, kReadAgain})) << Joined(texts);
-  ASSERT_TRUE(program.Responsive());  // the command has ended
+  for (const std::string& text : watch.texts)
+    EXPECT_TRUE(text == kWritten || text == kConnecting || text == kConnected || text == kWriting)
+        << text;
+  EXPECT_EQ(kWritten, watch.texts.back());
   EXPECT_EQ("Power Off", program.Text(IDC_POWER));
-  // On again: the next press switches it off.
-  program.ClickLater(IDC_POWER);
-  EXPECT_TRUE(WaitFor([&] { return program.Text(IDC_STATUS) == kSwitchingOff; }, 60000))
-      << program.Text(IDC_STATUS);
-  ASSERT_TRUE(program.Responsive());
-  program.Click(IDCANCEL);
-  EXPECT_EQ(1u, program.WaitForExit());
-}
 
-TEST(PhoneButtons, FailedPowerOnLeavesThePhoneTakenAsOff) {
-  REQUIRE_PHONE("key-released");
-  ScopedWorkDir dir;
-  ProgramDriver program(dir.Path().string());
-  ASSERT_TRUE(program.Started());
-  program.ClickLater(IDC_POWER);
-  // The caption changes just before the status text: wait for both.
-  ASSERT_TRUE(WaitFor([&] {
-    return program.Text(IDC_POWER) == "Power On" && program.Text(IDC_STATUS) == kSwitchingOff;
-  }, 60000)) << program.Text(IDC_STATUS);
-
-  // Nobody presses the phone's key: the start fails and the caption goes
-  // back to "Power Off" while the phone is still taken to be off.
-  ASSERT_TRUE(program.Responsive());
-  program.ClickLater(IDC_POWER);
-  std::vector<std::string> texts = program.WatchText(IDC_STATUS, [&] {
-    return program.Text(IDC_STATUS) == kSwitchOnFailed;
-  }, 300000);
-  EXPECT_TRUE(InOrder(texts, {kPressPowerKey, kSwitchOnFailed})) << Joined(texts);
-  ASSERT_TRUE(program.Responsive());  // the command has ended
-  EXPECT_EQ("Power Off", program.Text(IDC_POWER));
-  // So the next press tries to switch it on again, not off.
-  program.ClickLater(IDC_POWER);
-  EXPECT_TRUE(WaitFor([&] { return program.Text(IDC_STATUS) == kPressPowerKey; }, 60000))
-      << program.Text(IDC_STATUS);
-}
-
-TEST(PhoneButtons, PortThatCannotBeOpened) {
-  REQUIRE_PHONE("working");
-  ScopedWorkDir dir;
-  ProgramDriver program(dir.Path().string());
-  ASSERT_TRUE(program.Started());
-  program.Click(IDC_COM);  // COM2: not wired to anything
-  program.Click(IDC_START);
-  UploadWatch watch = WatchUpload(program);
-  EXPECT_EQ("Error open: СОМ2", watch.texts.back());
-  // The Cyrillic letters of the text, not the Latin ones.
-  EXPECT_EQ(std::wstring(L"Error open: \x0421\x041E\x041C" L"2"), Wide(watch.texts.back()));
+  program.Click(IDC_COM);  // COM2: never opens
+  watch = Press(program, IDC_START, kUploadEnds);
+  EXPECT_EQ(kOpenFailed, watch.texts.back());
   EXPECT_FALSE(watch.buttonsDisabled);
-
   // Power off on that port fails and says so for 4 seconds.
-  program.ClickLater(IDC_POWER);
-  std::vector<std::string> texts = program.WatchText(IDC_STATUS, [&] {
-    return program.Text(IDC_STATUS) == kReadAgain;
-  });
-  EXPECT_TRUE(InOrder(texts, {kSwitchOffFailed, kReadAgain})) << Joined(texts);
+  watch = Press(program, IDC_POWER, {kReadAgain});
+  EXPECT_TRUE(ShowsInOrder(watch.texts, {kSwitchOffFailed, kReadAgain}));
   EXPECT_EQ("Power Off", program.Text(IDC_POWER));
-  ASSERT_TRUE(program.Responsive());
-  program.Click(IDCANCEL);
-  EXPECT_EQ(1u, program.WaitForExit());
 }
 
 TEST(PhoneButtons, ClosingDuringAnUploadEndsCleanly) {
   REQUIRE_PHONE("working");
   ScopedWorkDir dir;
-  struct Case {
-    const std::string& phase;
-    bool fromCaption;
-  } cases[] = {{kConnecting, true}, {kWriting, false}, {kWriting, true}};
-  for (const Case& c : cases) {
+  // While connecting, from the Exit button; while writing, from the caption.
+  for (const std::string* phase : {&kConnecting, &kWriting}) {
     ProgramDriver program(dir.Path().string());
     ASSERT_TRUE(program.Started());
-    program.SetText(IDC_MELODY_TEXT, "C2(1/4)");
-    program.Click(IDC_MELODY2);
     program.Click(IDC_START);
-    ASSERT_TRUE(WaitFor([&] { return program.Text(IDC_STATUS) == c.phase; }, 60000))
-        << c.phase << ": " << program.Text(IDC_STATUS);
-    if (c.fromCaption)
-      PostMessageA(program.Dialog(), WM_SYSCOMMAND, SC_CLOSE, 0);
-    else
+    ASSERT_TRUE(WaitFor([&] { return program.Text(IDC_STATUS) == *phase; }, 60000))
+        << *phase << ": " << program.Text(IDC_STATUS);
+    if (phase == &kConnecting) {
       program.ClickLater(IDCANCEL);
-    EXPECT_EQ(c.fromCaption ? 0u : 1u, program.WaitForExit(60000)) << c.phase;
+      EXPECT_EQ(1u, program.WaitForExit(60000));
+    } else {
+      PostMessageA(program.Dialog(), WM_SYSCOMMAND, SC_CLOSE, 0);
+      EXPECT_EQ(0u, program.WaitForExit(60000));
+    }
   }
-  // No crash report, and the port was given back: a new run writes.
   EXPECT_EQ(std::string::npos, ReadFile(dir.Path() / "Error.log").find("Time of exception"));
-  ProgramDriver program(dir.Path().string());
-  ASSERT_TRUE(program.Started());
-  program.Click(IDC_START);
-  UploadWatch watch = WatchUpload(program);
-  EXPECT_EQ(kWritten, watch.texts.back()) << Joined(watch.texts);
-  program.Click(IDCANCEL);
-  EXPECT_EQ(1u, program.WaitForExit());
 }
 
-TEST(PhoneButtons, SilentPhoneIsReported) {
-  REQUIRE_PHONE("silent");
-  ScopedWorkDir dir;
-  ProgramDriver program(dir.Path().string());
-  ASSERT_TRUE(program.Started());
-  program.Click(IDC_START);
-  UploadWatch watch = WatchUpload(program);
-  EXPECT_TRUE(InOrder(watch.texts, {kConnecting, kSilent})) << Joined(watch.texts);
-  EXPECT_EQ(kSilent, watch.texts.back());
-  EXPECT_FALSE(watch.buttonsDisabled);
-  program.Click(IDCANCEL);
-  EXPECT_EQ(1u, program.WaitForExit());
-}
-
-TEST(PhoneButtons, RefusedChunkIsAFailedWrite) {
+TEST(PhoneButtons, RefusedChunkThenSwitchedOffSilentAndOnAgain) {
   REQUIRE_PHONE("refusing");
   ScopedWorkDir dir;
   ProgramDriver program(dir.Path().string());
   ASSERT_TRUE(program.Started());
-  program.Click(IDC_START);
-  UploadWatch watch = WatchUpload(program);
-  EXPECT_TRUE(InOrder(watch.texts, {kConnecting, kWriting, kWriteFailed})) << Joined(watch.texts);
-  EXPECT_EQ(kWriteFailed, watch.texts.back());
+  StatusWatch watch = Press(program, IDC_START, kUploadEnds);
+  EXPECT_TRUE(ShowsInOrder(watch.texts, {kConnecting, kWriting, kWriteFailed}));
   EXPECT_TRUE(watch.buttonsDisabled);
-  program.Click(IDCANCEL);
-  EXPECT_EQ(1u, program.WaitForExit());
+
+  watch = Press(program, IDC_POWER, {kSwitchingOff, kReadAgain});
+  EXPECT_EQ(kSwitchingOff, watch.texts.back());
+  EXPECT_EQ("Power On", program.Text(IDC_POWER));
+  // Switched off, the phone answers nothing.
+  watch = Press(program, IDC_START, kUploadEnds);
+  EXPECT_TRUE(ShowsInOrder(watch.texts, {kConnecting, kSilent}));
+  EXPECT_FALSE(watch.buttonsDisabled);
+
+  watch = Press(program, IDC_POWER, {kReadAgain, kSwitchOnFailed});
+  EXPECT_TRUE(ShowsInOrder(watch.texts, {kPressPowerKey, kSwitchingOn, kReadAgain}));
+  EXPECT_EQ("Power Off", program.Text(IDC_POWER));
 }

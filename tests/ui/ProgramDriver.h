@@ -1,71 +1,145 @@
 #pragma once
 // Drives Quavrel.exe as a user would, from another process: starts it in a
 // folder, finds its dialog, reads and sets control texts, clicks, presses
-// keys, answers its file dialogs and message boxes, and reads its exit code.
-// Texts are UTF-8 here and UTF-16 on the window side.
+// keys, answers its file dialogs, and reads its exit code. Texts are UTF-8
+// here and code page 1251 on the window side, as the program's own.
 #include <windows.h>
 
 #include <functional>
 #include <string>
-#include <vector>
 
-std::string BesideThisProgram(const char* name);
-std::wstring Wide(const std::string& utf8);
-std::string Utf8(const std::wstring& wide);
+#include "base/Cp1251.h"
+
+inline std::string BesideThisProgram(const char* name) {
+  char path[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, path, sizeof path);
+  std::string folder(path);
+  return folder.substr(0, folder.find_last_of("\\/") + 1) + name;
+}
+
+// A window's text where the platform keeps it, without a message to the
+// window's thread, so it can be read while that thread is busy. An edit of
+// another process keeps its text to itself: ask it (AskText).
+inline std::string WindowText(HWND window) {
+  char text[4096] = {};
+  GetWindowTextA(window, text, sizeof text);
+  return Cp1251ToUtf8(text);
+}
+
+inline std::string AskText(HWND window) {
+  char text[4096] = {};
+  SendMessageA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+  return Cp1251ToUtf8(text);
+}
 
 // Waits for condition, checking every few milliseconds; false on time-out.
-bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = 20000);
+inline bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = 20000) {
+  for (DWORD start = GetTickCount(); !condition(); Sleep(5))
+    if (GetTickCount() - start > timeoutMs) return false;
+  return true;
+}
 
 class ProgramDriver {
  public:
-  // Starts the program with workDir as its current directory and waits for
-  // its main dialog.
-  explicit ProgramDriver(const std::string& workDir, const std::string& program = "Quavrel.exe");
-  ~ProgramDriver();  // ends the program if it still runs
+  // Starts Quavrel.exe (or another command) with workDir as its current
+  // directory and waits for its main dialog, or for it to end.
+  explicit ProgramDriver(const std::string& workDir, std::string command = "") {
+    if (command.empty()) command = "\"" + BesideThisProgram("Quavrel.exe") + "\"";
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr,
+                        workDir.c_str(), &startup, &process_))
+      return;
+    WaitFor([&] {
+      HWND found = OwnedDialog(nullptr);
+      if (found && WindowText(found).find("Quavrel v") == 0) dialog_ = found;
+      return dialog_ != nullptr || WaitForSingleObject(process_.hProcess, 0) == WAIT_OBJECT_0;
+    });
+  }
+
+  ~ProgramDriver() {  // ends the program if it still runs
+    if (!process_.hProcess) return;
+    if (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT) {
+      TerminateProcess(process_.hProcess, 99);
+      WaitForSingleObject(process_.hProcess, 10000);
+    }
+    CloseHandle(process_.hThread);
+    CloseHandle(process_.hProcess);
+  }
 
   bool Started() const { return dialog_ != nullptr; }
   HWND Dialog() const { return dialog_; }
   HWND Control(int id) const { return GetDlgItem(dialog_, id); }
 
-  // Reads without a message to the program's thread where the platform
-  // keeps the text (captions of buttons and statics), so it works while the
-  // program is busy; edits are asked.
-  std::string Text(int id) const;
-  std::string Title() const;
-  std::string EditText(int id) const;
-  void SetText(int id, const std::string& utf8);
-  bool Checked(int id) const;
-  bool Enabled(int id) const;
+  std::string Text(int id) const { return WindowText(Control(id)); }
+  std::string EditText(int id) const { return AskText(Control(id)); }
+  void SetText(int id, const std::string& utf8) {
+    SendMessageA(Control(id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(Utf8ToCp1251(utf8).c_str()));
+  }
+  bool Checked(int id) const {
+    return SendMessageA(Control(id), BM_GETCHECK, 0, 0) == BST_CHECKED;
+  }
+  bool Enabled(int id) const { return IsWindowEnabled(Control(id)) != FALSE; }
 
-  // A click as the button itself reports it; returns once the dialog has
-  // handled it.
-  void Click(int id);
+  // A click as the button itself reports it, with a sent message: returns
+  // once the dialog has handled it.
+  void Click(int id) {
+    DWORD_PTR result = 0;
+    SendMessageTimeoutA(Control(id), BM_CLICK, 0, 0, SMTO_NORMAL, 60000, &result);
+  }
   // The same click, returning at once: for buttons whose handler waits for
-  // the user (file dialogs) or for the phone.
-  void ClickLater(int id);
+  // the user (file dialogs).
+  void ClickLater(int id) { PostMessageA(Control(id), BM_CLICK, 0, 0); }
   // A key press on a control, through the dialog's own key handling.
-  void PressKey(int id, WORD virtualKey);
-  // Waits until the program's window thread takes messages again (after a
-  // file dialog closed, for instance).
-  bool Responsive() const;
+  void PressKey(int id, WORD key) {
+    UINT scan = MapVirtualKeyA(key, MAPVK_VK_TO_VSC);
+    PostMessageA(Control(id), WM_KEYDOWN, key, 1 | (scan << 16));
+    PostMessageA(Control(id), WM_KEYUP, key, 1 | (scan << 16) | 0xC0000000u);
+  }
+  // Waits until the program's window thread takes messages again.
+  bool Responsive() const {
+    DWORD_PTR result = 0;
+    return SendMessageTimeoutA(dialog_, WM_NULL, 0, 0, SMTO_NORMAL, 60000, &result) != 0;
+  }
 
   // A window the program opens over its dialog (file dialog, message box).
-  HWND WaitForOwnedWindow(DWORD timeoutMs = 20000) const;
-  // Types path into the file dialog that is open and accepts it.
-  bool AnswerFileDialog(const std::string& path);
-  bool CancelFileDialog();
+  HWND WaitForOwnedWindow(DWORD timeoutMs = 20000) const {
+    HWND found = nullptr;
+    WaitFor([&] { return (found = OwnedDialog(dialog_)) != nullptr; }, timeoutMs);
+    return found;
+  }
+  // Types path into the file dialog that opens and accepts it.
+  bool AnswerFileDialog(const std::string& path) {
+    HWND fileDialog = WaitForOwnedWindow(), name = nullptr;  // the file name box
+    if (!fileDialog || !WaitFor([&] { return (name = GetDlgItem(fileDialog, 0x47C)) != nullptr; }))
+      return false;
+    SendMessageA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+    PostMessageA(fileDialog, WM_COMMAND, IDOK,
+                 reinterpret_cast<LPARAM>(GetDlgItem(fileDialog, IDOK)));
+    return WaitFor([&] { return !IsWindow(fileDialog); }) && Responsive();
+  }
 
   // Waits for the process to end; its exit code, or STILL_ACTIVE.
-  DWORD WaitForExit(DWORD timeoutMs = 20000);
-
-  // Records each distinct text of a control until stop() says so.
-  std::vector<std::string> WatchText(int id, const std::function<bool()>& stop,
-                                     DWORD timeoutMs = 120000) const;
+  DWORD WaitForExit(DWORD timeoutMs = 20000) {
+    DWORD code = STILL_ACTIVE;
+    if (WaitForSingleObject(process_.hProcess, timeoutMs) == WAIT_OBJECT_0)
+      GetExitCodeProcess(process_.hProcess, &code);
+    return code;
+  }
 
  private:
+  // A visible dialog of the program owned by owner (nullptr: top-level).
+  HWND OwnedDialog(HWND owner) const {
+    for (HWND window = nullptr; (window = FindWindowExA(nullptr, window, "#32770", nullptr));) {
+      DWORD processId = 0;
+      GetWindowThreadProcessId(window, &processId);
+      if (processId == process_.dwProcessId && IsWindowVisible(window) &&
+          GetWindow(window, GW_OWNER) == owner)
+        return window;
+    }
+    return nullptr;
+  }
+
   PROCESS_INFORMATION process_ = {};
   HWND dialog_ = nullptr;
 };
-
-// The texts of every child window of a top-level window, in z-order.
-std::vector<std::string> ChildTexts(HWND window);
