@@ -23,9 +23,6 @@ class MainDialog : public DialogBase, public PhoneJobView {
   void StoreTextBuffer(HWND dialog, int textControlId, int k);
   void ShowTextBuffer(HWND dialog, int textControlId, int k);
 
-  int CurrentMelody() const { return currentMelody_; }
-  int PortIndex() const { return portIndex_; }
-
   // The phone jobs' view. Called from the upload worker too; once the
   // dialog is closing they no longer reach the window.
   void SetItemTextFromId(int controlId, int stringId) override;
