@@ -56,9 +56,9 @@ TEST(SerialReadPlan, FirstWaitByTheWin32Rules) {
   } const cases[] = {
       {{0, 10, 50, 0, 0}, 10 * 34 + 50},
       {{0, 0x80000000u, 0, 0, 0}, INT_MAX},  // 34 times that must not wrap to 0
-      {{0, 0, 0, 0, 0}, 0},           // nothing set: at once, never a hang
-      {{kMax, kMax, 300, 0, 0}, 300},
-      {{20, 0, 0, 0, 0}, -1},  // an interval alone waits for the first byte
+      {{0, 0, 0, 0, 0}, 0},                  // nothing set: at once, never a hang
+      {{kMax, kMax, 300, 0, 0}, 300},        // back on the first bytes, or empty then
+      {{20, 0, 0, 0, 0}, -1},                // an interval alone waits for the first byte
   };
   for (const Case& c : cases) {
     EXPECT_EQ(c.waitMs, sys::serialwait::ReadPlan(c.timeouts, 34, 0).Next(0, 0).PollTimeoutMs(0)) << c.waitMs;
