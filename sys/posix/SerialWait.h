@@ -19,7 +19,6 @@ class Deadline {
   static Deadline AfterMs(uint64_t nowUs, uint64_t ms) { return Deadline(false, nowUs + ms * 1000); }
   static Deadline Earlier(const Deadline& a, const Deadline& b);
 
-  bool IsNever() const { return never_; }
   bool HasPassed(uint64_t nowUs) const { return !never_ && nowUs >= atUs_; }
   // The time-out to hand poll(): -1 for no limit, 0 once passed, otherwise
   // the time left rounded up to whole milliseconds so a wait never ends early.

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <string>
@@ -14,41 +13,23 @@
 
 namespace {
 
-const unsigned kErrorFileNotFound = 2, kErrorAccessDenied = 5, kErrorSharingViolation = 32;
-
-std::unique_ptr<sys::SerialDevice> OpenPort(const char* name) {
-  return std::unique_ptr<sys::SerialDevice>(sys::PlatformSerialOpener().Open(name));
-}
-
-// The peer's answer to 0x01: the line as the far end sees it, and the DTR
-// edges since the last answer.
-struct PeerStatus {
-  unsigned baud = 0;
-  int dataBits = 0, stopBits = 0, dtr = -2, rts = -2, dtrRises = -1, dtrFalls = -1;
-  char parity = '?';
-};
-
 class WinePort : public testing::Test {
  protected:
   void SetUp() override {
-    name_ = std::getenv("QUAVREL_TEST_PORT");
-    if (name_ == nullptr) GTEST_SKIP() << "needs the pty peer: run through run-win-serial.sh";
-    port = OpenPort(name_);
-    ASSERT_NE(nullptr, port) << "CreateFileA(" << name_ << ") error " << sys::LastError();
+    const char* name = std::getenv("QUAVREL_TEST_PORT");
+    if (name == nullptr) GTEST_SKIP() << "needs the pty peer: run through run-win-serial.sh";
+    port.reset(sys::PlatformSerialOpener().Open(name));
+    ASSERT_NE(nullptr, port) << "CreateFileA(" << name << ") error " << sys::LastError();
     ASSERT_TRUE(port->PurgeComm(sys::kPurgeRxClear | sys::kPurgeTxClear));
     ConfigureLine(57600, 0);
-    SetTimeouts(2000);
   }
 
   void ConfigureLine(uint32_t baud, uint8_t parity) {
     sys::Dcb dcb;
     ASSERT_TRUE(port->GetCommState(&dcb)) << sys::LastError();
     dcb.BaudRate = baud, dcb.ByteSize = 8, dcb.Parity = parity, dcb.StopBits = 0;
-    dcb.XonChar = 0x6E, dcb.XoffChar = 0x66, dcb.ErrorChar = 0x72, dcb.EofChar = 0, dcb.EvtChar = 0x76;
     ASSERT_TRUE(port->SetCommState(dcb)) << sys::LastError();
   }
-
-  void SetTimeouts(uint32_t readMs) { ASSERT_TRUE(port->SetCommTimeouts(sys::CommTimeouts{0, 0, readMs, 0, 2000})); }
 
   void Send(const std::string& bytes) {
     unsigned written = 0;
@@ -56,86 +37,58 @@ class WinePort : public testing::Test {
     ASSERT_EQ(bytes.size(), written);
   }
 
-  std::string Receive(unsigned count, bool* ok) {
+  // Reads with a total time-out only, as the phone link does.
+  std::string Receive(unsigned count, uint32_t timeoutMs = 2000) {
+    EXPECT_TRUE(port->SetCommTimeouts(sys::CommTimeouts{0, 0, timeoutMs, 0, 2000}));
     std::string buffer(count, '\0');
     unsigned got = 0;
-    *ok = port->ReadFile(&buffer[0], count, &got);
+    EXPECT_TRUE(port->ReadFile(&buffer[0], count, &got)) << sys::LastError();
     buffer.resize(got);
     return buffer;
   }
 
-  PeerStatus Status() {
+  // The peer's view: "<baud> <parity> <dtr> <rts> <dtr rises> <dtr falls>\n",
+  // the edges counted since the last status.
+  std::string Status() {
     Send("\x01");
     std::string text, byte;
-    bool ok;
-    while ((text.empty() || text.back() != '\n') && !(byte = Receive(1, &ok)).empty()) text += byte;
-    PeerStatus s;
-    EXPECT_EQ(8, std::sscanf(text.c_str(), "S %u %d %c %d %d %d %d %d", &s.baud, &s.dataBits, &s.parity,
-                             &s.stopBits, &s.dtr, &s.rts, &s.dtrRises, &s.dtrFalls))
-        << text;
-    return s;
+    while ((text.empty() || text.back() != '\n') && !(byte = Receive(1)).empty()) text += byte;
+    return text;
   }
 
-  const char* name_ = nullptr;
   std::unique_ptr<sys::SerialDevice> port;
 };
 
-TEST_F(WinePort, RateAndFormatReachTheFarEnd) {
-  EXPECT_EQ(57600u, Status().baud);
+TEST_F(WinePort, RateAndParityReachTheFarEnd) {
   ConfigureLine(19200, 2);
-  PeerStatus status = Status();
-  EXPECT_EQ(19200u, status.baud);
-  EXPECT_EQ(8, status.dataBits);
-  EXPECT_EQ('E', status.parity);  // reported by the preload library: parity never crosses a pty
-  EXPECT_EQ(1, status.stopBits);
+  // Parity as the preload library reported it: it never crosses a pty.
+  EXPECT_EQ("19200 E ", Status().substr(0, 8));
 }
 
 TEST_F(WinePort, BytesBothWaysAndReadTimeOuts) {
   const std::string bytes("at^sqwe=1\r\x55\xA0\xA5\x00\xFF", 15);
   Send(bytes);
-  bool ok = false;
-  EXPECT_EQ(bytes, Receive(static_cast<unsigned>(bytes.size()), &ok));
-  EXPECT_TRUE(ok);
+  EXPECT_EQ(bytes, Receive(static_cast<unsigned>(bytes.size())));
 
-  SetTimeouts(100);
   auto start = std::chrono::steady_clock::now();
-  EXPECT_EQ("", Receive(10, &ok));
-  EXPECT_TRUE(ok);
+  EXPECT_EQ("", Receive(10, 100));
   // It waited for its time-out (less a little: Wine times it on its own clock).
-  EXPECT_GE(std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count(),
-            90);
+  auto waited = std::chrono::steady_clock::now() - start;
+  EXPECT_GE(std::chrono::duration_cast<std::chrono::milliseconds>(waited).count(), 90);
   Send("ab");
-  EXPECT_EQ("ab", Receive(34, &ok));
-  EXPECT_TRUE(ok);
+  EXPECT_EQ("ab", Receive(34, 100));
 }
 
 TEST_F(WinePort, ModemLinesWorkAndReachTheFarEnd) {
   // Setting the line up may have raised both already: start from low.
   ASSERT_TRUE(port->EscapeCommFunction(sys::kClrDtr)) << sys::LastError();
   ASSERT_TRUE(port->EscapeCommFunction(sys::kClrRts)) << sys::LastError();
-  EXPECT_EQ(0, Status().dtr);
-  EXPECT_TRUE(port->EscapeCommFunction(sys::kSetRts)) << sys::LastError();
-  EXPECT_TRUE(port->EscapeCommFunction(sys::kSetDtr)) << sys::LastError();
-  EXPECT_TRUE(port->EscapeCommFunction(sys::kClrDtr)) << sys::LastError();
-  PeerStatus status = Status();
-  EXPECT_EQ(0, status.dtr);
-  EXPECT_EQ(1, status.rts);
-  EXPECT_EQ(1, status.dtrRises);  // the pulse is over, and the far end still saw it
-  EXPECT_EQ(1, status.dtrFalls);
-}
-
-TEST_F(WinePort, SecondOpenOfTheSamePortFails) {
-  if (std::getenv("QUAVREL_UNDER_WINE")) GTEST_SKIP() << "Wine 8 opens a COM port twice despite no sharing";
-  EXPECT_EQ(nullptr, OpenPort(name_));
-  unsigned error = sys::LastError();
-  EXPECT_TRUE(error == kErrorAccessDenied || error == kErrorSharingViolation) << error;
-}
-
-TEST(WineSerial, PortWithoutDeviceFailsToOpen) {
-  const char* name = std::getenv("QUAVREL_TEST_MISSING_PORT");
-  if (name == nullptr) GTEST_SKIP() << "run through run-win-serial.sh";
-  EXPECT_EQ(nullptr, OpenPort(name));
-  EXPECT_EQ(kErrorFileNotFound, sys::LastError());
+  Status();  // forgets the edges so far
+  for (unsigned function : {sys::kSetRts, sys::kSetDtr, sys::kClrDtr}) {
+    EXPECT_TRUE(port->EscapeCommFunction(function)) << function << " error " << sys::LastError();
+  }
+  // DTR low and RTS high; the DTR pulse is over, and the far end still saw it.
+  EXPECT_EQ("57600 N 0 1 1 1\n", Status());
 }
 
 }  // namespace
