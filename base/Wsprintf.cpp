@@ -16,25 +16,25 @@ namespace {
 
 constexpr unsigned kBufferSize = 1024;
 
-struct Spec {
+struct Field {
   bool left = false, zero = false, prefix = false;
   unsigned width = 0, precision = 0;
   char type = 0;
 };
 
 // Reads flags, width, precision and size letters; stops at the type letter.
-const char* ParseSpec(const char* p, Spec* spec) {
-  if (*p == '-') spec->left = true, ++p;
-  if (*p == '#') spec->prefix = true, ++p;
-  if (*p == '0') spec->zero = true, ++p;
-  while (*p >= '0' && *p <= '9') spec->width = spec->width * 10 + static_cast<unsigned>(*p++ - '0');
+const char* ParseField(const char* p, Field* field) {
+  if (*p == '-') field->left = true, ++p;
+  if (*p == '#') field->prefix = true, ++p;
+  if (*p == '0') field->zero = true, ++p;
+  while (*p >= '0' && *p <= '9') field->width = field->width * 10 + static_cast<unsigned>(*p++ - '0');
   if (*p == '.') {
     ++p;
     while (*p >= '0' && *p <= '9')
-      spec->precision = spec->precision * 10 + static_cast<unsigned>(*p++ - '0');
+      field->precision = field->precision * 10 + static_cast<unsigned>(*p++ - '0');
   }
   while (*p == 'l' || *p == 'h' || *p == 'w') ++p;  // every argument is 32 bits here
-  spec->type = *p;
+  field->type = *p;
   return p;
 }
 
@@ -43,11 +43,11 @@ bool IsNumber(char type) {
 }
 
 // Spells the number with its sign into digits; returns its length.
-unsigned SpellNumber(const Spec& spec, unsigned value, char* digits) {
-  const char* set = spec.type == 'X' ? "0123456789ABCDEF" : "0123456789abcdef";
-  unsigned base = (spec.type == 'x' || spec.type == 'X') ? 16 : 10;
+unsigned SpellNumber(const Field& field, unsigned value, char* digits) {
+  const char* set = field.type == 'X' ? "0123456789ABCDEF" : "0123456789abcdef";
+  unsigned base = (field.type == 'x' || field.type == 'X') ? 16 : 10;
   char* out = digits;
-  if ((spec.type == 'd' || spec.type == 'i') && static_cast<int>(value) < 0) {
+  if ((field.type == 'd' || field.type == 'i') && static_cast<int>(value) < 0) {
     *out++ = '-';
     value = 0u - value;
   }
@@ -76,45 +76,45 @@ int WsprintfV(char* buffer1024, const char* format, va_list argsIn) {
       --room;
       continue;
     }
-    Spec spec;
-    p = ParseSpec(p + 1, &spec);
-    if (!IsNumber(spec.type) && spec.type != 's' && spec.type != 'c') {
+    Field field;
+    p = ParseField(p + 1, &field);
+    if (!IsNumber(field.type) && field.type != 's' && field.type != 'c') {
       continue;  // unknown or missing type: the letter is copied as plain text
     }
     ++p;
     const unsigned limit = room - 1;
-    if (spec.left) spec.zero = false;
-    if (spec.width > limit) spec.width = limit;
+    if (field.left) field.zero = false;
+    if (field.width > limit) field.width = limit;
 
     char digits[16];
     const char* text = digits;
     unsigned length;
     bool negative = false;
-    if (spec.type == 'c') {
+    if (field.type == 'c') {
       digits[0] = static_cast<char>(va_arg(args, int));
-      length = spec.precision = 1;
-    } else if (spec.type == 's') {
+      length = field.precision = 1;
+    } else if (field.type == 's') {
       text = va_arg(args, const char*);
       if (!text) text = "(null)";
-      for (length = 0; spec.precision == 0 || length < spec.precision; ++length)
+      for (length = 0; field.precision == 0 || length < field.precision; ++length)
         if (!text[length]) break;
       if (length > limit) length = limit;
-      spec.precision = length;
+      field.precision = length;
     } else {
-      length = SpellNumber(spec, va_arg(args, unsigned), digits);
+      length = SpellNumber(field, va_arg(args, unsigned), digits);
       negative = digits[0] == '-';
       if (length > limit) length = limit;
-      if (spec.precision < length) spec.precision = length;
-      if (spec.precision > limit) spec.precision = limit;
-      if (spec.zero && spec.width > spec.precision) spec.precision = spec.width;
+      if (field.precision < length) field.precision = length;
+      if (field.precision > limit) field.precision = limit;
+      if (field.zero && field.width > field.precision) field.precision = field.width;
     }
-    bool hexPrefix = spec.prefix && (spec.type == 'x' || spec.type == 'X') && room > 3;
+    bool hexPrefix = field.prefix && (field.type == 'x' || field.type == 'X') && room > 3;
 
-    if (!spec.left)
-      for (unsigned i = spec.precision; i < spec.width; ++i, --room) *out++ = ' ';
+    if (!field.left)
+      for (unsigned i = field.precision; i < field.width; ++i, --room) *out++ = ' ';
     if (hexPrefix) {
       *out++ = '0';
-      *out++ = spec.type;
+      *out++ = field.type;
       room -= 2;
     }
     unsigned skip = 0;
@@ -122,12 +122,12 @@ int WsprintfV(char* buffer1024, const char* format, va_list argsIn) {
       *out++ = '-';
       skip = 1;
     }
-    if (IsNumber(spec.type))
-      for (unsigned i = length; i < spec.precision; ++i, --room) *out++ = '0';
+    if (IsNumber(field.type))
+      for (unsigned i = length; i < field.precision; ++i, --room) *out++ = '0';
     memcpy(out, text + skip, length - skip);
     out += length - skip;
-    if (spec.left)
-      for (unsigned i = spec.precision; i < spec.width; ++i, --room) *out++ = ' ';
+    if (field.left)
+      for (unsigned i = field.precision; i < field.width; ++i, --room) *out++ = ' ';
     room -= length;
   }
   va_end(args);

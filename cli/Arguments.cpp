@@ -30,24 +30,24 @@ bool ParseArguments(const std::vector<std::string>& args, const std::vector<Opti
       optionsEnded = true;
       continue;
     }
-    const OptionSpec* spec = nullptr;
+    const OptionSpec* option = nullptr;
     for (const OptionSpec& candidate : specs)
-      if (arg == candidate.name) spec = &candidate;
-    if (!spec) {
+      if (arg == candidate.name) option = &candidate;
+    if (!option) {
       *error = "unknown option '" + arg + "'";
       return false;
     }
-    if (!spec->repeatable && !parsed->All(spec->name).empty()) {
+    if (!option->repeatable && !parsed->All(option->name).empty()) {
       *error = "option " + arg + " may be given only once";
       return false;
     }
-    if (args.size() - i - 1 < static_cast<size_t>(spec->valueCount)) {
-      *error = "option " + arg + (spec->valueCount == 1 ? " needs a value" : " needs " +
-                                  std::to_string(spec->valueCount) + " values");
+    if (args.size() - i - 1 < static_cast<size_t>(option->valueCount)) {
+      *error = "option " + arg + (option->valueCount == 1 ? " needs a value" : " needs " +
+                                  std::to_string(option->valueCount) + " values");
       return false;
     }
     OptionUse use{arg, {}};
-    for (int v = 0; v < spec->valueCount; ++v) use.values.push_back(args[++i]);
+    for (int v = 0; v < option->valueCount; ++v) use.values.push_back(args[++i]);
     parsed->options.push_back(use);
   }
   return true;
