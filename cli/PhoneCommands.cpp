@@ -10,6 +10,7 @@
 #include "base/Cp1251.h"
 #include "cli/Arguments.h"
 #include "cli/CommandSupport.h"
+#include "cli/Interrupts.h"
 #include "cli/PortConsole.h"
 #include "cli/TerminalText.h"
 #include "link/PhoneJobs.h"
@@ -184,7 +185,10 @@ int Finish(CommandContext& context, PhoneJobResult result, const PortChoice& por
     case PhoneJobResult::Busy:
       return context.Failure("another phone job holds the port");
     case PhoneJobResult::Cancelled:
-      return context.Failure("cancelled");
+      return context.Failure("interrupted; nothing was written to the phone");
+    case PhoneJobResult::CancelledWriting:
+      return context.Failure("interrupted while writing: the block was closed, but the phone now holds an "
+                             "incomplete block; upload again before using its melodies");
     case PhoneJobResult::PhoneSilent:
       return context.Failure("the phone does not answer (is it switched on and the cable in?)");
     case PhoneJobResult::InfoQueryFailed:
@@ -238,6 +242,10 @@ int RunUpload(CommandContext& context) {
   request->view = &view;
   request->progress = &view;
   request->portIndex = port.index;
+  // Ctrl+C lets the job close the phone's block before the port is closed.
+  std::atomic<bool> interrupted{false};
+  request->cancel = &interrupted;
+  InterruptCatcher interrupts(interrupted);
   return Finish(context, UploadJob(*request), port, opener);
 }
 

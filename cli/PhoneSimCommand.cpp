@@ -1,10 +1,10 @@
 // quavrel phone-sim: a simulated Siemens A50 on a pseudo-terminal, so the
 // phone commands and the program can be tried without a phone.
 #include <atomic>
-#include <csignal>
 
 #include "cli/Arguments.h"
 #include "cli/Commands.h"
+#include "cli/Interrupts.h"
 #include "sim/PhoneSimHost.h"
 
 extern const char kPhoneSimHelp[] =
@@ -34,13 +34,25 @@ extern const char kPhoneSimHelp[] =
     "  error-at-every-rate  at^sqwe=1 gets ERROR at any rate; the at^sbf\n"
     "                       fallback still works\n"
     "  delay=MS             replies come MS ms after each request (default 2)\n"
-    "  split=MS             replies come in two parts, MS ms apart\n"
+    "  late=REQUEST:MS      replies to REQUEST come MS ms later still; REQUEST\n"
+    "                       is ping, info, open, data (every chunk), data@OFF\n"
+    "                       (the chunk at offset OFF), close, finish-08,\n"
+    "                       finish-18 or power-off\n"
+    "  split=MS[@K]         replies come in two parts, MS ms apart, the first\n"
+    "                       K bytes (default 1) first\n"
+    "  noise=K[@MS]         K bytes of line noise ahead of every frame reply,\n"
+    "                       MS ms ahead of it (default 0: right ahead)\n"
     "  drop-data=K          data chunks are stored, but the first K sends of\n"
     "                       each get no reply\n"
     "  refuse-data=K        the first K sends of each data chunk are refused\n"
-    "  refuse-offset=OFF    the data chunk at offset OFF is always refused\n"
-    "  oversized=REQUEST    answer REQUEST with a frame of N = 40: ping, info,\n"
-    "                       open, data, close, finish-08, finish-18, power-off\n"
+    "  refuse-offset=OFF[:K]\n"
+    "                       the data chunk at offset OFF is refused: its first\n"
+    "                       K sends, or (no K) every send\n"
+    "  silent-at=OFF[:MS]   the data chunk at offset OFF makes it go silent,\n"
+    "                       for MS ms or (no MS) for good\n"
+    "  oversized=REQUEST    answer REQUEST with a frame of N = 40 that ends in\n"
+    "                       the real reply: ping, info, open, data, close,\n"
+    "                       finish-08, finish-18, power-off\n"
     "  block-length=N       block 5071 is N bytes long instead of 2408\n"
     "  boot-noise=K         K noise bytes before its first 0xA0 after power-off\n"
     "  no-a5                takes the boot code but never confirms it\n"
@@ -48,12 +60,6 @@ extern const char kPhoneSimHelp[] =
     "\n"
     "Exit codes: 0 when interrupted, 1 when it could not start or could not\n"
     "save FILE, 2 for wrong usage.\n";
-
-namespace {
-std::atomic<bool> stopRequested{false};
-
-void RequestStop(int) { stopRequested.store(true); }
-}  // namespace
 
 int RunPhoneSim(CommandContext& context) {
   ParsedArguments args;
@@ -80,11 +86,7 @@ int RunPhoneSim(CommandContext& context) {
   if (const std::string* file = args.Value("--log")) options.logFile = *file;
   options.quiet = args.Has("--quiet");
 
-  stopRequested.store(false);
-  auto previousInterrupt = std::signal(SIGINT, RequestStop);
-  auto previousTerminate = std::signal(SIGTERM, RequestStop);
-  int code = sim::ServePhoneOnPty(options, context.out, context.err, stopRequested);
-  std::signal(SIGINT, previousInterrupt);
-  std::signal(SIGTERM, previousTerminate);
-  return code;
+  std::atomic<bool> stopRequested{false};
+  InterruptCatcher interrupts(stopRequested);
+  return sim::ServePhoneOnPty(options, context.out, context.err, stopRequested);
 }

@@ -29,6 +29,9 @@ int SerialPort::EnterServiceMode() {
     if (!handle || !handle->PurgeComm(sys::kPurgeTxAbort | sys::kPurgeRxAbort |
                                       sys::kPurgeTxClear | sys::kPurgeRxClear))
       continue;
+    // A phone in its normal mode answers no frames: whatever replies were
+    // owed, and whatever was read of them, is gone with the purge.
+    replies_.Forget();
     if (ComWriteText("at^sqwe=1\r") == 0) continue;
     const char* reply = ComReadText();
     if (ReplyEmpty(reply)) continue;

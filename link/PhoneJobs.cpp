@@ -31,10 +31,14 @@ class UploadReporter : public BlockWriteObserver {
       if (view_ && !Stopped()) view_->EnableItem(id, enable);
   }
   void OnChunk(int offset, int length, int size, bool taken) override {
+    if (taken) ++chunksTaken_;
     if (progress_ && !Stopped()) progress_->OnChunk(offset, length, size, taken);
   }
+  // Whether the phone's block has been changed at all.
+  bool Wrote() const { return chunksTaken_ > 0; }
 
  private:
+  int chunksTaken_ = 0;
   PhoneJobView* view_;
   UploadProgress* progress_;
   std::atomic<bool>* cancel_;
@@ -102,7 +106,8 @@ PhoneJobResult UploadJob(UploadRequest& request) {
   }
   report.EnableButtons(1);
   EndPhoneJob();
-  if (report.Stopped() && result != PhoneJobResult::Succeeded) return PhoneJobResult::Cancelled;
+  if (report.Stopped() && result != PhoneJobResult::Succeeded)
+    return report.Wrote() ? PhoneJobResult::CancelledWriting : PhoneJobResult::Cancelled;
   return result;
 }
 

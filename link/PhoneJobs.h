@@ -39,7 +39,8 @@ constexpr const char* kOpenErrorFormat = "Error open: \xD1\xCE\xCC%d";
 enum class PhoneJobResult {
   Succeeded,        // 109, 114 or 119 shown
   Busy,             // another job holds the port: nothing done, nothing shown
-  Cancelled,        // the upload was told to stop
+  Cancelled,        // the upload was told to stop before it wrote anything
+  CancelledWriting, // told to stop mid-write: the block was closed, incomplete
   PortNotOpened,
   PhoneSilent,      // no answer after the service-mode entry (112)
   InfoQueryFailed,  // the block information query got no answer (108 stays)
@@ -58,9 +59,11 @@ struct UploadRequest {
   PhoneJobView* view = nullptr;
   int portIndex = 0;                     // COM1 + portIndex
   uint8_t image[kUploadImageSize] = {};  // snapshot taken right after encoding
-  // Set: no new frame goes out, the port is closed, and the job makes no
-  // more view calls (a call that had already begun may still be finishing,
-  // so the dialog must keep its messages flowing until the job has ended).
+  // Set: no new exchange starts (a block write in progress still sends the
+  // frames that close the block, within about a second), the port is
+  // closed, and the job makes no more view calls (a call that had already
+  // begun may still be finishing, so the dialog must keep its messages
+  // flowing until the job has ended).
   std::atomic<bool>* cancel = nullptr;
   UploadProgress* progress = nullptr;  // optional
   bool portReserved = false;           // PrepareUpload took the job lock for it

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "sys/Clock.h"
+
 SerialPort PhonePort;
 
 namespace {
@@ -10,6 +12,19 @@ namespace {
 // Filled by ComReadText; valid until its next call. Only the job that holds
 // the port reads text, so one buffer serves the process.
 char ReplyBuffer[kReplyBufferSize];
+
+constexpr uint32_t kTextReplyMs = 250;
+// After "OK\r" the line end that follows comes at once; once the line has
+// been quiet this long the reply is over.
+constexpr uint32_t kTextQuietMs = 10;
+
+// How many more bytes could complete "OK\r" after what the text ends with:
+// reading no more than that never takes bytes beyond the reply.
+int BytesToCompleteOk(const char* text, size_t length) {
+  if (length >= 2 && text[length - 2] == 'O' && text[length - 1] == 'K') return 1;
+  if (length >= 1 && text[length - 1] == 'O') return 2;
+  return 3;
+}
 
 }  // namespace
 
@@ -21,6 +36,7 @@ int SerialPort::ComOpen(int index, uint32_t baud) {
   sys::SerialDevice* device = sys::CurrentSerialOpener().Open(name);
   if (!device) return 0;
   handle = device;
+  replies_.Forget();
   dcb = sys::Dcb{};
   handle->GetCommState(&dcb);
   if (!ComSetup(baud, 0, kNoParity, 8)) {
@@ -34,6 +50,7 @@ int SerialPort::ComClose() {
   if (!handle) return 0;
   delete handle;
   handle = nullptr;
+  replies_.Forget();
   return 1;
 }
 
@@ -101,19 +118,37 @@ int SerialPort::ComWriteText(const char* text) {
 
 const char* SerialPort::ComReadText() {
   memset(ReplyBuffer, 0, sizeof ReplyBuffer);
-  if (handle) {
-    unsigned read = 0;
-    handle->ReadFile(ReplyBuffer, sizeof ReplyBuffer, &read);
+  if (!handle) return ReplyBuffer;
+  auto* buffer = reinterpret_cast<uint8_t*>(ReplyBuffer);
+  const uint32_t deadline = sys::TickMs() + kTextReplyMs;
+  int have = 0;
+  bool okSeen = false;
+  while (have < kReplyBufferSize) {
+    // The text ends at its first zero byte: only an "OK\r" before one counts.
+    // (Below 256 bytes the buffer is still zero-terminated.)
+    const size_t text = strnlen(ReplyBuffer, have);
+    const bool whole = text == static_cast<size_t>(have);
+    okSeen = okSeen || (whole && strstr(ReplyBuffer, "OK\r"));
+    int got;
+    if (okSeen) {
+      // The line end that follows comes at once; a quiet line ends the reply.
+      got = ComReadFor(buffer + have, kReplyBufferSize - have, kTextQuietMs);
+    } else {
+      const uint32_t left = sys::MsLeft(deadline);
+      if (left == 0) break;
+      const int want = whole ? BytesToCompleteOk(ReplyBuffer, text) : kReplyBufferSize - have;
+      got = ComReadFor(buffer + have, want, left);
+    }
+    if (got <= 0) break;
+    have += got;
   }
   return ReplyBuffer;
 }
 
-int SerialPort::ComReadRaw(uint8_t* buffer) {
-  memset(buffer, 0, kFrameBufferSize);
-  if (!handle) return 0;
-  ComSetTimeouts(50, 50);
+int SerialPort::ComReadFor(uint8_t* buffer, int count, uint32_t ms) {
+  if (!handle || count <= 0 || !ComSetTimeouts(ms, ms)) return -1;
   unsigned read = 0;
-  if (!handle->ReadFile(buffer, kFrameBufferSize, &read)) return 0;
+  if (!handle->ReadFile(buffer, static_cast<unsigned>(count), &read)) return -1;
   return static_cast<int>(read);
 }
 

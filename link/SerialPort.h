@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstdint>
 
+#include "link/ReplyTracker.h"
 #include "link/ServiceFrame.h"
 #include "sys/Serial.h"
 
@@ -15,6 +16,8 @@ constexpr int kReplyBufferSize = 256;
 constexpr int kBootCodeSize = 104;
 constexpr uint8_t kNoParity = 0;
 constexpr uint8_t kEvenParity = 2;
+// How long a request waits for its reply (six reads of at most 50 ms).
+constexpr uint32_t kReceiveWindowMs = 300;
 
 // Told of each data chunk as the block write deals with it.
 class BlockWriteObserver {
@@ -43,13 +46,33 @@ class SerialPort {
   int ComWriteByte(unsigned value);
   int ComWriteText(const char* text);  // bytes written
   // The reply buffer: text up to its first zero byte or its 256th byte.
+  // Ends once the reply holds "OK\r" and the line has then gone quiet, else
+  // after 250 ms.
   const char* ComReadText();
-  int ComReadRaw(uint8_t* buffer);  // 34 bytes; returns the count read
+  // One read of up to count bytes that waits at most ms: the count read, or
+  // -1 when the read (or setting its time-out) failed.
+  int ComReadFor(uint8_t* buffer, int count, uint32_t ms);
   int ComRestoreLine(uint32_t baud);
 
-  // Service-mode frames (ServiceFrames.cpp).
+  // Service-mode frames (ServiceFrames.cpp). Every frame sent is owed a
+  // reply, and every reply found is counted for the send it answers.
   int ComSend(ServiceFrame& frame);  // bytes written
+  uint32_t LastSendId() const { return replies_.LastSendId(); }
+  // The reply to the last frame sent, waited for about 300 ms; replies to
+  // earlier sends that come meanwhile are passed over. 1 when it came and is
+  // of this type with minLength <= N < 32 (its payload then in frame).
   int ComReceive(uint8_t type, uint8_t minLength, ServiceFrame& frame);
+  // The next reply to any owed send, read frame by frame until deadlineMs
+  // (on sys::TickMs). 1 with it; 0 at the deadline.
+  int AwaitReply(uint32_t deadlineMs, ReceivedReply* reply);
+  // Waits as long as a reply may take for the replies still owed, showing
+  // each to `seen` (if given); those that do not come are taken as lost.
+  // A clean exchange owes nothing here and waits for nothing.
+  template <typename Seen>
+  void DrainOwedReplies(Seen seen);
+  void DrainOwedReplies() {
+    DrainOwedReplies([](const ReceivedReply&) {});
+  }
   int SendPing();
   int PingPhone();
   int QueryBlockInfo(uint16_t blockId, uint16_t* length, uint8_t* infoByte);
@@ -60,7 +83,9 @@ class SerialPort {
 
   // Block write (BlockWrite.cpp). Returns size when every chunk was taken;
   // otherwise the offset of the first chunk that did not get through (given
-  // up, or its frame could not be written); 0 when nothing could start.
+  // up, its frame could not be written, or the job was stopped before it),
+  // after which no chunk is sent; 0 when nothing could start or the open was
+  // refused.
   int WriteBlock(uint16_t blockId, uint16_t size, uint8_t infoByte, const uint8_t* data,
                  BlockWriteObserver* observer = nullptr);
 
@@ -72,9 +97,11 @@ class SerialPort {
   int SendBootBlock(unsigned length, const uint8_t* bytes);
   int ReadByteWithTimeout(uint8_t* out, uint32_t ms);
 
-  // While the flag is set, nothing more goes out on the line: frame and text
-  // writes fail at once, so every exchange in progress winds down without
-  // waiting. A job that is being abandoned sets it.
+  // While the flag is set, no new exchange starts: pings, AT text, boot
+  // bytes and data chunks are not sent, so every exchange in progress winds
+  // down; only a block write already opened still sends its close and
+  // finishing frames, so the phone is not left with the block open. A job
+  // that is being abandoned sets it.
   void SetStopFlag(const std::atomic<bool>* flag) { stop_ = flag; }
 
   bool IsOpen() const { return handle != nullptr; }
@@ -85,7 +112,15 @@ class SerialPort {
  private:
   bool StopRequested() const { return stop_ && stop_->load(); }
   const std::atomic<bool>* stop_ = nullptr;
+  ReplyTracker replies_;
 };
+
+template <typename Seen>
+void SerialPort::DrainOwedReplies(Seen seen) {
+  ReceivedReply reply;
+  while (replies_.Owes() && AwaitReply(replies_.OwedDeadlineMs(), &reply)) seen(reply);
+  if (replies_.Owes()) replies_.GiveUpOwed();
+}
 
 // The process's one port; every phone job opens and closes it.
 extern SerialPort PhonePort;

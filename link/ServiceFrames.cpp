@@ -2,6 +2,7 @@
 
 #include "diag/ErrorLog.h"
 #include "link/SerialPort.h"
+#include "sys/Clock.h"
 #include "sys/SystemInfo.h"
 
 void SetBlockServicePayload(ServiceFrame& frame, const uint8_t* bytes, int count) {
@@ -15,33 +16,56 @@ void SetBlockServicePayload(ServiceFrame& frame, const uint8_t* bytes, int count
   frame.length = static_cast<uint8_t>(count + 1);
 }
 
+namespace {
+// Replies are read in reads of at most this long, so that none outlasts
+// the wait it belongs to by much.
+constexpr uint32_t kReadAttemptMs = 50;
+constexpr int kPingAttempts = 3;
+}  // namespace
+
 int SerialPort::ComSend(ServiceFrame& frame) {
-  if (!handle || frame.length > kMaxPayload || StopRequested()) return 0;
+  if (!handle || frame.length > kMaxPayload) return 0;
   frame.headerCheck = frame.type ^ frame.length;
   ComSetTimeouts(250, 250);
   unsigned written = 0;
   if (!handle->WriteFile(frame.Bytes(), kFrameHeaderSize + frame.length, &written)) return 0;
+  // Even a frame cut short may have been heard: counting a reply too many
+  // only ever passes a reply over, never takes one for the wrong send.
+  if (written > 0) replies_.NoteSend(frame.type, sys::TickMs());
   return static_cast<int>(written);
 }
 
-// Each read attempt is judged on its own: its first byte is the type, its
-// second N. Six attempts of 50 ms each at most.
-int SerialPort::ComReceive(uint8_t type, uint8_t minLength, ServiceFrame& frame) {
-  for (int waited = 0; waited <= 250; waited += 50) {
-    uint8_t read[kFrameBufferSize];
-    if (ComReadRaw(read) == 0) continue;
-    frame.type = read[0];
-    frame.length = read[1];
-    const int length = read[1];
-    if (read[0] == type && length >= minLength && length < kOversizedLength) {
-      memcpy(frame.payload, read + kFrameHeaderSize, length);
-      return 1;
-    }
-    if (length >= minLength && length >= kOversizedLength) {
-      // No request of ours gets such a reply: logged, and never taken as
-      // the answer (it would leave the request's own bytes in the payload).
+int SerialPort::AwaitReply(uint32_t deadlineMs, ReceivedReply* reply) {
+  uint8_t bytes[kMaxFrameSize];
+  for (;;) {
+    if (replies_.NextReply(sys::TickMs(), reply)) {
+      if (!reply->oversized) return 1;
+      // No request of ours gets such a reply: logged, consumed whole, and
+      // never taken as the answer.
       LogError("ComReceive, LEN >= 32,error code: %d", sys::LastError());
+      if (reply->sendId) return 1;
+      continue;
     }
+    const uint32_t left = sys::MsLeft(deadlineMs);
+    if (!handle || left == 0) return 0;
+    const int got = ComReadFor(bytes, replies_.BytesWanted(), left < kReadAttemptMs ? left : kReadAttemptMs);
+    if (got < 0) return 0;  // the line is gone: waiting longer brings nothing
+    replies_.Append(bytes, got);
+  }
+}
+
+int SerialPort::ComReceive(uint8_t type, uint8_t minLength, ServiceFrame& frame) {
+  const uint32_t awaited = replies_.LastSendId();
+  if (!replies_.Owes(awaited)) return 0;
+  const uint32_t deadline = sys::TickMs() + kReceiveWindowMs;
+  ReceivedReply reply;
+  while (AwaitReply(deadline, &reply)) {
+    if (reply.sendId != awaited) continue;  // a late reply to an earlier send
+    frame.type = reply.frame.type;
+    frame.length = reply.frame.length;
+    if (!reply.Usable(type, minLength)) return 0;
+    memcpy(frame.payload, reply.frame.payload, reply.frame.length);
+    return 1;
   }
   return 0;
 }
@@ -55,10 +79,21 @@ int SerialPort::SendPing() {
 }
 
 int SerialPort::PingPhone() {
-  for (int attempt = 0; attempt < 3; ++attempt) {
+  DrainOwedReplies();
+  uint32_t pings[kPingAttempts] = {};
+  for (int attempt = 0; attempt < kPingAttempts; ++attempt) {
+    if (StopRequested()) return 0;
     if (!SendPing()) continue;
-    ServiceFrame reply = {};
-    if (ComReceive(kPingType, 2, reply) && reply.payload[0] == kPingPayload) return 1;
+    pings[attempt] = LastSendId();
+    const uint32_t deadline = sys::TickMs() + kReceiveWindowMs;
+    ReceivedReply reply;
+    while (AwaitReply(deadline, &reply)) {
+      // A late answer to an earlier ping of ours answers just as well.
+      bool ours = false;
+      for (uint32_t id : pings) ours = ours || (id && id == reply.sendId);
+      if (ours && reply.Usable(kPingType, 2) && reply.frame.payload[0] == kPingPayload) return 1;
+      if (reply.sendId == pings[attempt]) break;  // answered, but not as a ping is: ping again
+    }
   }
   return 0;
 }
@@ -66,6 +101,8 @@ int SerialPort::PingPhone() {
 int SerialPort::QueryBlockInfo(uint16_t blockId, uint16_t* length, uint8_t* infoByte) {
   *length = 0;
   *infoByte = 0;
+  if (StopRequested()) return 0;
+  DrainOwedReplies();
   ServiceFrame frame = {};
   const uint8_t request[] = {kBlockInfo, static_cast<uint8_t>(blockId & 0xFF),
                              static_cast<uint8_t>(blockId >> 8)};
@@ -78,6 +115,8 @@ int SerialPort::QueryBlockInfo(uint16_t blockId, uint16_t* length, uint8_t* info
 }
 
 int SerialPort::RequestPowerOff() {
+  if (StopRequested()) return 0;
+  DrainOwedReplies();
   ServiceFrame frame = {};
   frame.type = kPowerType;
   frame.length = 1;

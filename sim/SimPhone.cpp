@@ -106,7 +106,7 @@ void SimPhone::Process(const Input& input) {
     OnDtr(input.kind == Input::Kind::DtrHigh, input.atUs);
     return;
   }
-  if (settings_.silent) {
+  if (settings_.silent || silentForGood_ || input.atUs < silentUntilUs_) {
     Unused(input, "ignored: the phone is silent");
     return;
   }
@@ -163,17 +163,22 @@ void SimPhone::EnterState(PhoneState state, uint64_t atUs) {
   }
 }
 
-uint64_t SimPhone::Send(const std::vector<uint8_t>& bytes, uint64_t afterUs, const std::string& meaning,
-                        bool isReply) {
+uint64_t SimPhone::Send(const std::vector<uint8_t>& bytes, uint64_t afterUs, const std::string& meaning) {
+  const ReplyFault shape = KnobFaults(settings_, ReplyContext{});
+  return SendAt(bytes, afterUs + uint64_t{settings_.replyDelayMs} * 1000, meaning, shape.splitAfter, shape.splitGapMs);
+}
+
+uint64_t SimPhone::SendAt(const std::vector<uint8_t>& bytes, uint64_t startUs, const std::string& meaning,
+                          int splitAfter, uint32_t splitGapMs) {
   WireSettings sending = ListeningSettings();
   uint64_t perByte = ByteTimeUs(sending);
-  uint64_t at = std::max(afterUs + uint64_t{settings_.replyDelayMs} * 1000, outputFreeUs_);
+  uint64_t at = std::max(startUs, outputFreeUs_);
   uint64_t start = at;
   size_t splitAt = bytes.size();
-  if (isReply && settings_.splitGapMs > 0 && bytes.size() > 1)
-    splitAt = std::clamp<size_t>(settings_.splitAfter, 1, bytes.size() - 1);
+  if (splitAfter > 0 && splitGapMs > 0 && bytes.size() > 1)
+    splitAt = std::min<size_t>(static_cast<size_t>(splitAfter), bytes.size() - 1);
   for (size_t i = 0; i < bytes.size(); ++i) {
-    if (i == splitAt) at += uint64_t{settings_.splitGapMs} * 1000;
+    if (i == splitAt) at += uint64_t{splitGapMs} * 1000;
     at += perByte;
     output_.push_back(WireByte{bytes[i], at, sending});
   }
@@ -181,6 +186,10 @@ uint64_t SimPhone::Send(const std::vector<uint8_t>& bytes, uint64_t afterUs, con
   Log(PhoneEvent::Kind::ToHost, start, sending, bytes,
       splitAt < bytes.size() ? meaning + " (split, fault)" : meaning);
   return at;
+}
+
+uint64_t SimPhone::PutOnLine(const std::vector<uint8_t>& bytes, uint64_t atUs) {
+  return SendAt(bytes, atUs, "put on the line by the test");
 }
 
 void SimPhone::Log(PhoneEvent::Kind kind, uint64_t atUs, const WireSettings& settings,

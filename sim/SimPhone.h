@@ -75,6 +75,14 @@ class SimPhone {
   // How often the chunk at `offset` was sent in the current write.
   int SendsOfChunk(int offset) const;
 
+  // Puts bytes on the line from the phone's end, starting at `atUs` (or when
+  // its earlier bytes are out), at its current settings: for tests of the
+  // line itself. Returns when the last has arrived.
+  uint64_t PutOnLine(const std::vector<uint8_t>& bytes, uint64_t atUs);
+
+  // When set, decides the fault of every service-mode reply in place of the
+  // fault knobs of the settings (a test's or a fuzzer's schedule).
+  std::function<ReplyFault(const ReplyContext&)> replyFaults;
   std::function<void(const PhoneEvent&)> onEvent;
   // Called after each completed write with the block as it now stands.
   std::function<void(const std::vector<uint8_t>&)> onBlockWritten;
@@ -95,10 +103,13 @@ class SimPhone {
   void EnterState(PhoneState state, uint64_t atUs);
   void ChangeStateAfter(PhoneState state, uint64_t atUs);
   WireSettings ListeningSettings() const;
-  // Queues bytes at the phone's current settings `delay` after `afterUs`;
-  // returns when the last has left. Replies may be split by the fault knob.
-  uint64_t Send(const std::vector<uint8_t>& bytes, uint64_t afterUs, const std::string& meaning,
-                bool isReply = true);
+  // Queues bytes at the phone's current settings its reply delay after
+  // `afterUs`; returns when the last has left. The knobs may split them.
+  uint64_t Send(const std::vector<uint8_t>& bytes, uint64_t afterUs, const std::string& meaning);
+  // Queues bytes starting at `startUs` (or when the line is free), the first
+  // `splitAfter` of them (0: all) splitGapMs ahead of the rest.
+  uint64_t SendAt(const std::vector<uint8_t>& bytes, uint64_t startUs, const std::string& meaning,
+                  int splitAfter = 0, uint32_t splitGapMs = 0);
   void Log(PhoneEvent::Kind kind, uint64_t atUs, const WireSettings& settings, std::vector<uint8_t> bytes,
            std::string meaning);
   void Note(uint64_t atUs, std::string meaning);
@@ -117,9 +128,11 @@ class SimPhone {
   void OnServiceByte(const Input& input);
   void OnFrame(const Input& last);
   void OnBlockService(const Input& last, const std::function<void(const std::string&)>& logRequest);
-  // Sends a frame, or the oversized one the fault knob asks for; returns
-  // when it has left.
-  uint64_t Reply(uint8_t type, const std::vector<uint8_t>& payload, Request request, uint64_t atUs,
+  // The fault of the next service-mode reply, from the schedule or the knobs.
+  ReplyFault NextReplyFault(Request request, int offset = -1, int sendOfChunk = 0);
+  // Sends a frame as the fault shapes it (late, oversized, split, behind
+  // noise, or not at all); returns when it has left.
+  uint64_t Reply(uint8_t type, const std::vector<uint8_t>& payload, const ReplyFault& fault, uint64_t atUs,
                  const std::string& meaning);
 
   // Off (PhoneBoot.cpp).
@@ -159,6 +172,10 @@ class SimPhone {
   uint64_t lastFrameByteUs_ = 0;
   bool blockOpen_ = false;
   std::map<int, int> chunkSends_;
+  int replies_ = 0;
+  bool goneSilent_ = false;   // the silent-at knob has fired
+  uint64_t silentUntilUs_ = 0;
+  bool silentForGood_ = false;
 
   // Off.
   Boot boot_ = Boot::WaitSync;

@@ -19,5 +19,11 @@ void SetClock(Clock* clock);
 
 inline void Sleep(uint32_t ms) { CurrentClock().SleepMs(ms); }
 inline uint32_t TickMs() { return CurrentClock().NowMs(); }
+// Milliseconds left until deadlineMs (a TickMs value), 0 once it has passed;
+// right across the tick's wrap-around.
+inline uint32_t MsLeft(uint32_t deadlineMs) {
+  const int32_t left = static_cast<int32_t>(deadlineMs - TickMs());
+  return left > 0 ? static_cast<uint32_t>(left) : 0;
+}
 
 }  // namespace sys

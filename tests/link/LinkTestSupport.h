@@ -31,9 +31,16 @@ inline Bytes Frame(uint8_t type, Bytes payload, bool check = false) {
   return frame;
 }
 inline Bytes Text(const std::string& text) { return Bytes(text.begin(), text.end()); }
+inline Bytes operator+(Bytes first, const Bytes& second) {
+  first.insert(first.end(), second.begin(), second.end());
+  return first;
+}
 
 const Bytes kPing = {0x02, 0x01, 0x03, 0x14};
 const Bytes kPowerOff = {0x0E, 0x01, 0x0F, 0x04};
+// What ends every block write: the close of block 5071 and the two finishing frames.
+const std::vector<Bytes> kClosingFrames = {Frame(0x14, {0x13, 0xCF, 0x13}, true), Frame(0x14, {0x08}, true),
+                                           Frame(0x14, {0x18}, true)};
 
 // A simulated phone on COM1 (a healthy one until Phone replaces it) and a
 // port to open on it, in a folder of its own for what the link logs.
@@ -54,12 +61,18 @@ class SimLinkTest : public ::testing::Test {
     ASSERT_EQ(port.ComOpen(0, baud), 1);
     sim->line.Log().Clear();
   }
-  // Opens COM1 on a device whose reads each take the next of `canned`
-  // (an empty one is silence): for replies no phone would give.
-  void OpenCanned() {
+  // Makes the phone deaf and answers each write of the host with the next
+  // of `replies` (an empty one: nothing), 2 ms after it arrived, at the
+  // phone's settings: for replies no phone would give.
+  void Script(std::vector<Bytes> replies) {
     Settings().silent = true;
-    sys::SetSerialOpener(&cannedOpener);
-    Open();
+    script.assign(replies.begin(), replies.end());
+    sim->phone.onEvent = [this](const sim::PhoneEvent& event) {
+      if (event.kind != sim::PhoneEvent::Kind::FromHost || script.empty()) return;
+      const Bytes next = script.front();
+      script.pop_front();
+      if (!next.empty()) sim->phone.PutOnLine(next, event.atUs + 2000);
+    };
   }
   void TearDown() override { port.ComClose(); }
 
@@ -68,25 +81,7 @@ class SimLinkTest : public ::testing::Test {
   testing_support::ScopedWorkDir dir;
   std::unique_ptr<sim::ScopedSimPhone> sim = std::make_unique<sim::ScopedSimPhone>();
   SerialPort port;
-  std::deque<Bytes> canned;
-
- private:
-  struct CannedDevice : sim::SimSerialDevice {
-    CannedDevice(sim::SimLine& line, std::deque<Bytes>& replies) : SimSerialDevice(line), replies(replies) {}
-    bool ReadFile(void* buffer, unsigned count, unsigned* read) override {
-      const Bytes next = replies.empty() ? Bytes() : replies.front();
-      if (!replies.empty()) replies.pop_front();
-      *read = std::min<unsigned>(count, static_cast<unsigned>(next.size()));
-      std::copy_n(next.begin(), *read, static_cast<uint8_t*>(buffer));
-      return true;
-    }
-    std::deque<Bytes>& replies;
-  };
-  struct CannedOpener : sys::SerialOpener {
-    explicit CannedOpener(SimLinkTest& test) : test(test) {}
-    sys::SerialDevice* Open(const char*) override { return new CannedDevice(test.sim->line, test.canned); }
-    SimLinkTest& test;
-  } cannedOpener{*this};
+  std::deque<Bytes> script;
 };
 
 }  // namespace link_test

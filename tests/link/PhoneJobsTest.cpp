@@ -44,8 +44,7 @@ TEST_F(PhoneJobsTest, UploadOfAPhoneInNormalModePutsTheWholeExchangeOnTheLine) {
     for (int i = offset; i < std::min(offset + 20, kUploadImageSize); ++i) chunk.push_back(request.image[i]);
     expected.push_back(Frame(0x14, chunk, true));
   }
-  for (const Bytes& closing : {Bytes{0x13, 0xCF, 0x13}, Bytes{0x08}, Bytes{0x18}})
-    expected.push_back(Frame(0x14, closing, true));
+  expected.insert(expected.end(), kClosingFrames.begin(), kClosingFrames.end());
   EXPECT_EQ(Writes(), expected);
   EXPECT_EQ(sim::HexBytes(expected[8]), "14 07 13 11 CF 13 68 09 04 A8");
   EXPECT_EQ(sim->phone.Block(), Bytes(request.image, request.image + kUploadImageSize));
@@ -100,16 +99,27 @@ TEST_F(PhoneJobsTest, WhileAnUploadRunsNoOtherJobStartsAndLaterChangesDoNotReach
   ReleaseUpload(request);
 }
 
-TEST_F(PhoneJobsTest, CancelledUploadSendsNothingMoreAndGoesQuiet) {
+TEST_F(PhoneJobsTest, CancelledUploadClosesTheBlockAndGoesQuiet) {
   struct CancelAt100 : UploadProgress {
     std::atomic<bool> cancel{false};
     void OnChunk(int offset, int, int, bool) override { cancel = cancel || offset == 100; }
   } progress;
   request.cancel = &progress.cancel;
   request.progress = &progress;
-  EXPECT_EQ(UploadJob(request), PhoneJobResult::Cancelled);
-  EXPECT_EQ(Writes().back()[6], 100);  // the chunk at 100 was the last frame
+  EXPECT_EQ(UploadJob(request), PhoneJobResult::CancelledWriting);
+  const std::vector<Bytes> writes = Writes();
+  ASSERT_GE(writes.size(), 4u);
+  EXPECT_EQ(writes[writes.size() - 4][6], 100);  // the chunk at 100 was the last one
+  EXPECT_EQ(std::vector<Bytes>(writes.end() - 3, writes.end()), kClosingFrames);
+  EXPECT_EQ(sim->phone.CompletedWrites(), 1);  // closed, not left open
   EXPECT_EQ(view.calls, "107 -1014 -1015 -1017 108 105");
+
+  // Told to stop while still connecting: nothing is written, and it says so.
+  Phone(sim::PhoneState::Normal);
+  view.onCall = [&](const std::string& call) { progress.cancel = progress.cancel || call == "107"; };
+  progress.cancel = false;
+  EXPECT_EQ(UploadJob(request), PhoneJobResult::Cancelled);
+  EXPECT_TRUE(Writes().empty());
 }
 
 TEST_F(PhoneJobsTest, PowerCommandFollowsTheStateTable) {

@@ -1,3 +1,4 @@
+#include "diag/ErrorLog.h"
 #include "tests/link/LinkTestSupport.h"
 
 namespace link_test {
@@ -25,23 +26,54 @@ class SerialPortTest : public SimLinkTest {
   const Bytes data = Bytes(2408, 0x3C);
 };
 
+// 40 payload bytes that end in the reply the request would get.
+Bytes Oversized(const Bytes& tail) {
+  Bytes frame = {tail[0], 40, static_cast<uint8_t>(tail[0] ^ 40)};
+  frame.resize(3 + 40 - tail.size(), 0);
+  frame.insert(frame.end(), tail.begin(), tail.end());
+  return frame;
+}
+
 TEST_F(SerialPortTest, RepliesNoPhoneWouldGiveAreNotTakenForAnswers) {
-  OpenCanned();
-  Bytes oversized = {0x0E, 40, 0x0E ^ 40};
-  oversized.resize(34);
-  // Another type, a reply one byte short, an oversized frame, then a good
-  // one whose header check is wrong (not examined).
-  canned = {Frame(0x0E, {4}), Frame(0x02, {0x14}), oversized, {0x02, 0x02, 0x00, 0x14, 0x77}};
-  EXPECT_EQ(port.PingPhone(), 1);
-  canned = {{0x02}, {0x02, 0x00, 0x14, 0x00}};  // split after its type: the rest has N = 0
-  EXPECT_EQ(port.PingPhone(), 0);
-  canned = {oversized};  // taken, it would leave the request's own 0x04 as the confirmation
+  const Bytes reply = Frame(0x02, {0x14, 0x14});
+  const struct {
+    std::vector<Bytes> script;  // what answers each ping
+    int answered;
+    size_t pings;
+  } rows[] = {
+      {{Frame(0x0E, {4}), reply}, 1, 2},  // another type is no answer
+      {{Frame(0x0E, {4}) + reply}, 1, 1},  // nor is it in the way of one right behind it
+      {{Frame(0x02, {0x14}), reply}, 1, 2},  // one byte short: answered, but not as a ping is
+      {{{0x02, 0x02, 0xFF, 0x14, 0x14}}, 1, 1},  // its header check not examined where a reply starts
+      {{Bytes{0xFF, 0x7E} + Bytes{0x02, 0x02, 0xFF, 0x14, 0x14}}, 0, 3},  // but behind noise it starts none
+      {{Oversized(reply)}, 0, 3},  // its tail looks like the answer
+  };
+  for (const auto& row : rows) {
+    Phone(sim::PhoneState::Service);
+    Script(row.script);
+    Open();
+    EXPECT_EQ(port.PingPhone(), row.answered) << testing::PrintToString(row.script);
+    EXPECT_EQ(Writes(), std::vector<Bytes>(row.pings, kPing)) << testing::PrintToString(row.script);
+  }
+  Script({Oversized(Frame(0x0E, {0x04}))});  // taken, it would confirm the power-off
   EXPECT_EQ(port.RequestPowerOff(), 0);
-  EXPECT_EQ(Writes(), (std::vector<Bytes>{kPing, kPing, kPing, kPing, kPowerOff}));
+  EXPECT_NE(testing_support::ReadFile(kErrorLogName).find("ComReceive, LEN >= 32,error code: "), std::string::npos);
+}
+
+TEST_F(SerialPortTest, AtReplyEndsAtOkAndItsLineEndWithIt) {
+  Phone(sim::PhoneState::Normal, [](sim::SimPhoneSettings& s) { s.atRate = 19200; });
+  Open();
+  const uint64_t start = sim->clock.NowUs();
+  EXPECT_EQ(port.EnterServiceMode(), 1);
+  // Not the 250 ms a read may wait: the command's 10 bytes out, the echo
+  // and OK back at 19200, and the 10 ms in which the line stayed quiet.
+  EXPECT_LT(sim->clock.NowUs() - start, 40000u);
+  EXPECT_EQ(sim->line.Log().ReceivedBytes(), Text("at^sqwe=1\r\r\nOK\r\n"));  // nothing left for the ping
 
   for (const auto& [reply, counts] : {std::pair<std::string, int>{"ok\r\n", 0}, {"OK\n", 0}, {"x\r\nOK\r\n", 1}}) {
-    sim->line.Log().Clear();
-    canned.assign(6, Text(reply));
+    Phone(sim::PhoneState::Normal, [](sim::SimPhoneSettings& s) { s.atRate = 19200; });
+    Script(std::vector<Bytes>(6, Text(reply)));
+    Open();
     EXPECT_EQ(port.EnterServiceMode(), counts) << reply;
     EXPECT_EQ(Writes().size(), counts ? 1u : 6u);  // else every rate and both halves of the fallback
   }
@@ -80,17 +112,17 @@ TEST_F(SerialPortTest, AtEntryTriesFourRatesThenTheFallbackAndPutsThePortBack) {
   EXPECT_EQ(sim->line.CurrentDcb().BaudRate, 19200u);
 }
 
-TEST_F(SerialPortTest, RefusedChunkGoesAgainAtOnceUnansweredOneAfter45MsAndTheTenthSendGivesUp) {
+TEST_F(SerialPortTest, RefusedChunkGoesAgainAtOnceUnansweredOneAfterItsWindowAndTheTenthSendEndsTheWrite) {
   const struct {
     PhoneSetup fault;
     int result;
     size_t sendsOfFirst, sendsOfSecond;
     uint64_t gapMs;  // from the end of the first send to the start of the second
   } rows[] = {
-      {[](sim::SimPhoneSettings& s) { s.refuseDataSends = 1; }, 40, 2, 2, 50},  // only the refusal's read
-      {[](sim::SimPhoneSettings& s) { s.dropDataReplies = 1; }, 40, 2, 2, 300 + 45},  // six silent reads of 50 ms
-      {[](sim::SimPhoneSettings& s) { s.refuseOffset = 0; }, 0, 10, 1, 50},  // the rest still goes out
-      {[](sim::SimPhoneSettings& s) { s.silent = true; }, 0, 10, 10, 300 + 45},  // the unanswered open goes on
+      {[](sim::SimPhoneSettings& s) { s.refuseDataSends = 1; }, 40, 2, 2, 3},  // the refusal: 2 ms and its 6 bytes
+      {[](sim::SimPhoneSettings& s) { s.dropDataReplies = 1; }, 40, 2, 2, 300 + 45},  // the window and the pause
+      {[](sim::SimPhoneSettings& s) { s.refuseOffset = 0; }, 0, 10, 0, 3},  // given up: nothing more goes out
+      {[](sim::SimPhoneSettings& s) { s.silent = true; }, 0, 10, 0, 300 + 45},  // the unanswered open goes on
   };
   for (const auto& row : rows) {
     Phone(sim::PhoneState::Service, [&](sim::SimPhoneSettings& s) {
@@ -102,7 +134,8 @@ TEST_F(SerialPortTest, RefusedChunkGoesAgainAtOnceUnansweredOneAfter45MsAndTheTe
     const std::vector<sim::PortEvent> first = Sends(0);
     EXPECT_EQ(std::make_pair(first.size(), Sends(20).size()), std::make_pair(row.sendsOfFirst, row.sendsOfSecond));
     EXPECT_EQ((first.at(1).atUs - first[0].endUs) / 1000, row.gapMs);
-    EXPECT_EQ(Writes().back(), Bytes({0x14, 0x02, 0x16, 0x18, 0x18}));  // the last finishing frame
+    const std::vector<Bytes> writes = Writes();
+    EXPECT_EQ(std::vector<Bytes>(writes.end() - 3, writes.end()), kClosingFrames);
   }
 }
 

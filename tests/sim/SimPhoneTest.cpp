@@ -84,8 +84,13 @@ TEST(SimPhone, AnswersAndChangesStateAsEachModeDoes) {
 }
 
 TEST(SimPhoneFaults, EachKnobChangesWhatAHostMeets) {
-  Bytes oversized = Frame(0x14, Bytes(40, 0));
-  oversized[3] = 0x15;
+  // N = 40, its last bytes the real reply.
+  const Bytes info = BlockFrame({0x15, 0x68, 0x09, 0x04});
+  Bytes oversized = Frame(0x14, Bytes(40 - info.size(), 0));
+  oversized[1] = 40, oversized[2] = 0x14 ^ 40;
+  oversized.insert(oversized.end(), info.begin(), info.end());
+  Bytes noisyReply = {0xFF, 0x7E, 0x00};
+  noisyReply.insert(noisyReply.end(), kPingReply.begin(), kPingReply.end());
   const Script scripts[] = {
       {"silent", PhoneState::Normal, {{Text("at^sqwe=1\r"), {}}}, PhoneState::Normal},
       {"silent", PhoneState::Service, {{kPing, {}}}, PhoneState::Service},
@@ -95,6 +100,20 @@ TEST(SimPhoneFaults, EachKnobChangesWhatAHostMeets) {
        PhoneState::Service, 19200},
       {"delay=70", PhoneState::Service, {{kPing, {}}, {{}, kPingReply}}, PhoneState::Service},
       {"split=60", PhoneState::Service, {{kPing, {0x02}}, {{}, {0x02, 0x00, 0x14, 0x14}}}, PhoneState::Service},
+      {"split=60@3", PhoneState::Service, {{kPing, {0x02, 0x02, 0x00}}, {{}, {0x14, 0x14}}}, PhoneState::Service},
+      {"late=ping:60", PhoneState::Service, {{kPing, {}}, {{}, kPingReply}, {kInfo5071, info}}, PhoneState::Service},
+      {"late=data@20:60", PhoneState::Service,
+       {{OpenFrame(), kOpened}, {DataFrame(0, kChunk), kTaken}, {DataFrame(20, kChunk), {}}, {{}, kTaken}},
+       PhoneState::Service},
+      {"noise=3", PhoneState::Service, {{kPing, noisyReply}}, PhoneState::Service},
+      {"noise=3@60", PhoneState::Service, {{kPing, {0xFF, 0x7E, 0x00}}, {{}, kPingReply}}, PhoneState::Service},
+      // Deaf for 100 ms from the chunk at 20 on: not even that chunk is heard.
+      {"silent-at=20:100", PhoneState::Service,
+       {{OpenFrame(), kOpened},
+        {DataFrame(20, kChunk), {}},
+        {DataFrame(20, kChunk), {}},
+        {DataFrame(20, kChunk), kTaken}},
+       PhoneState::Service},
       // Counted per chunk; the third send is answered, as one taken.
       {"drop-data=2", PhoneState::Service,
        {{OpenFrame(), kOpened},
@@ -111,6 +130,9 @@ TEST(SimPhoneFaults, EachKnobChangesWhatAHostMeets) {
         {DataFrame(20, kChunk), kDataRefused},
         {DataFrame(20, kChunk), kDataRefused},
         {DataFrame(0, kChunk), kTaken}},
+       PhoneState::Service},
+      {"refuse-offset=20:1", PhoneState::Service,
+       {{OpenFrame(), kOpened}, {DataFrame(20, kChunk), kDataRefused}, {DataFrame(20, kChunk), kTaken}},
        PhoneState::Service},
       {"oversized=info", PhoneState::Service, {{kInfo5071, oversized}, {kPing, kPingReply}}, PhoneState::Service},
       // A block of its own length, and a whole write of it to the finish.
@@ -132,6 +154,7 @@ TEST(SimPhoneFaults, EachKnobChangesWhatAHostMeets) {
 
   sim::SimPhoneSettings settings;
   for (const char* knob : {"loud", "delay", "delay=-1", "delay=1x", "silent=1", "oversized=all", "block-length=0",
-                           "refuse-offset=70000", "split=0"})
+                           "refuse-offset=70000", "refuse-offset=20:0", "split=0", "split=60@0", "noise=0",
+                           "late=data", "late=info@20:50", "late=data@x:50", "late=ping:0", "silent-at=", "silent-at=20:"})
     EXPECT_NE(sim::ApplyFaultKnob(knob, &settings), "") << knob;
 }
