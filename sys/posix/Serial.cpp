@@ -4,8 +4,9 @@
 //   GetCommState        tcgetattr (+ TCGETS2 for other rates) over the kept record
 //   SetCommState        tcsetattr, at once (+ TCSETS2 for other rates)
 //   SetCommTimeouts     kept; reads and writes wait with poll until a deadline
-//   EscapeCommFunction  TIOCMBIS / TIOCMBIC for RTS and DTR
-//   PurgeComm           tcflush
+//   EscapeCommFunction  TIOCMBIS / TIOCMBIC for RTS and DTR, tcflow for XOFF
+//                       and XON, TIOCSBRK / TIOCCBRK for the break
+//   PurgeComm           tcflush for the clear flags
 //   ClearCommError      nothing to clear: termios keeps no error counts
 //   CloseHandle         TIOCNXCL, close
 // Failures leave errno set, which is this layer's last error.
@@ -32,6 +33,8 @@ using serialwait::Deadline;
 using serialwait::MonotonicUs;
 
 enum : unsigned { kDtrEnable = 1, kRtsEnable = 1 };
+// EscapeCommFunction codes beyond the modem lines, as in Win32.
+enum : unsigned { kSetXoff = 1, kSetXon = 2, kSetBreak = 8, kClrBreak = 9 };
 
 // Closes fd, keeping the errno of the failure that made us give up.
 void CloseKeepingError(int fd) {
@@ -55,6 +58,9 @@ class PosixSerialDevice : public SerialDevice {
     // The exclusive flag belongs to the tty, not to this descriptor: it would
     // outlive us while anyone else (the simulated phone on a pty) holds it.
     ioctl(fd_, TIOCNXCL);
+    // Output held by SETXOFF outlives us the same way on a pty (a serial
+    // port's driver forgets it, and a break left on, when it closes).
+    tcflow(fd_, TCOON);
     close(fd_);
   }
 
@@ -99,19 +105,18 @@ class PosixSerialDevice : public SerialDevice {
   }
 
   bool EscapeCommFunction(unsigned function) override {
-    unsigned long request;
-    int lines;
     switch (function) {
-      case kSetRts: request = TIOCMBIS, lines = TIOCM_RTS; break;
-      case kClrRts: request = TIOCMBIC, lines = TIOCM_RTS; break;
-      case kSetDtr: request = TIOCMBIS, lines = TIOCM_DTR; break;
-      case kClrDtr: request = TIOCMBIC, lines = TIOCM_DTR; break;
+      case kSetRts: return ChangeModemLine(TIOCMBIS, TIOCM_RTS);
+      case kClrRts: return ChangeModemLine(TIOCMBIC, TIOCM_RTS);
+      case kSetDtr: return ChangeModemLine(TIOCMBIS, TIOCM_DTR);
+      case kClrDtr: return ChangeModemLine(TIOCMBIC, TIOCM_DTR);
+      // Transmission acts as if XOFF or XON had come.
+      case kSetXoff: return tcflow(fd_, TCOOFF) == 0;
+      case kSetXon: return tcflow(fd_, TCOON) == 0;
+      case kSetBreak: return ioctl(fd_, TIOCSBRK) == 0;
+      case kClrBreak: return ioctl(fd_, TIOCCBRK) == 0;
       default: errno = EINVAL; return false;
     }
-    if (ioctl(fd_, request, &lines) == 0) return true;
-    // A pseudo-terminal has no modem-control lines and refuses the request.
-    // The simulated phone sits on one, so there the change is taken as done.
-    return errno == ENOTTY || errno == EINVAL;
   }
 
   bool PurgeComm(unsigned flags) override {
@@ -119,10 +124,11 @@ class PosixSerialDevice : public SerialDevice {
       errno = EINVAL;
       return false;
     }
-    // Writes and reads here are synchronous: nothing is pending to abort, so
-    // aborting and clearing both come down to discarding the queue.
-    bool input = flags & (kPurgeRxAbort | kPurgeRxClear);
-    bool output = flags & (kPurgeTxAbort | kPurgeTxClear);
+    // Reads and writes here are synchronous: no operation is ever pending,
+    // so the abort flags have nothing to do. As on Windows they leave the
+    // queues alone; only the clear flags discard what the queues hold.
+    bool input = flags & kPurgeRxClear;
+    bool output = flags & kPurgeTxClear;
     if (!input && !output) return true;
     int queue = input && output ? TCIOFLUSH : input ? TCIFLUSH : TCOFLUSH;
     return tcflush(fd_, queue) == 0;
@@ -154,6 +160,13 @@ class PosixSerialDevice : public SerialDevice {
     uint32_t baud = serialtermios::SpeedRate(cfgetospeed(&tio));
     if (baud == 0) serialrate::GetCustomRate(fd_, &baud);
     return baud;
+  }
+
+  bool ChangeModemLine(unsigned long request, int lines) {
+    if (ioctl(fd_, request, &lines) == 0) return true;
+    // A pseudo-terminal has no modem-control lines and refuses the request.
+    // The simulated phone sits on one, so there the change is taken as done.
+    return errno == ENOTTY || errno == EINVAL;
   }
 
   // A driver that cannot take the character format (a pty forces 8 data
