@@ -11,6 +11,9 @@ constexpr unsigned kErrorGenFailure = 31;
 constexpr unsigned kErrorNotSupported = 50;
 constexpr unsigned kErrorInvalidParameter = 87;
 constexpr unsigned kErrorIoDevice = 1117;
+// EscapeCommFunction codes beyond the modem lines, as in Win32.
+enum : unsigned { kSetXoff = 1, kSetXon = 2, kSetBreak = 8, kClrBreak = 9 };
+constexpr unsigned kPurgeFlags = sys::kPurgeTxAbort | sys::kPurgeRxAbort | sys::kPurgeTxClear | sys::kPurgeRxClear;
 // fDtrControl / fRtsControl: 0 disable, 1 enable, 2 handshake or toggle.
 bool ControlRaisesLine(unsigned control) { return control != 0; }
 
@@ -94,7 +97,9 @@ bool SimSerialDevice::EscapeCommFunction(unsigned function) {
     case sys::kClrDtr: line_.SetDtrLevel(false, now); return true;
     case sys::kSetRts: line_.SetRtsLevel(true, now); return true;
     case sys::kClrRts: line_.SetRtsLevel(false, now); return true;
-    case 1: case 2: case 8: case 9: return true;  // XOFF, XON, break: nothing to model
+    case kSetXoff: transmitHeld_ = true; return true;
+    case kSetXon: transmitHeld_ = false; return true;
+    case kSetBreak: case kClrBreak: return true;  // nothing on the wire to model
     default: return Fail(kErrorInvalidParameter);
   }
 }
@@ -102,7 +107,11 @@ bool SimSerialDevice::EscapeCommFunction(unsigned function) {
 bool SimSerialDevice::PurgeComm(unsigned flags) {
   std::lock_guard<std::mutex> lock(line_.mutex_);
   if (line_.faults.purgeFails) return Fail(kErrorGenFailure);
+  if (flags & ~kPurgeFlags) return Fail(kErrorInvalidParameter);
   uint64_t now = line_.clock_.NowUs();
+  // Reads and writes are synchronous, so the abort flags find nothing
+  // pending, and a write is on the wire before it returns: only the receive
+  // buffer has anything to clear.
   if (flags & sys::kPurgeRxClear) {
     line_.phone_.RunUntil(now);
     line_.Pull(now);
@@ -173,7 +182,10 @@ bool SimSerialDevice::WriteFile(const void* bytes, unsigned count, unsigned* wri
   uint64_t limitMs = uint64_t{t.WriteTotalTimeoutMultiplier} * count + t.WriteTotalTimeoutConstant;
   uint64_t perByte = ByteTimeUs(event.settings);
   unsigned sent = count;
-  if (limitMs > 0 && perByte > 0) sent = static_cast<unsigned>(std::min<uint64_t>(count, limitMs * 1000 / perByte));
+  if (transmitHeld_)
+    sent = 0;  // until XON; without a write time-out it returns at once rather than never
+  else if (limitMs > 0 && perByte > 0)
+    sent = static_cast<unsigned>(std::min<uint64_t>(count, limitMs * 1000 / perByte));
   uint64_t end = line_.phone_.Receive(data, sent, event.settings, start);
   // A write cut short by its time-out returns at the time-out.
   line_.clock_.AdvanceToUs(sent < count ? start + limitMs * 1000 : end);

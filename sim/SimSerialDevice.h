@@ -5,8 +5,12 @@
 // at its total time-out with those that went. Waiting moves the line's
 // virtual clock, so a read that times out costs exactly its time-out.
 //
+// SETXOFF holds transmission until SETXON: a write meanwhile moves nothing
+// and returns at its time-out. A break has nothing on the wire to show.
+//
 // Simplifications: the interval time-out is not modelled, and a read with no
-// total time-out returns what is there at once instead of blocking forever.
+// total time-out (a held write with no write time-out) returns what is there
+// (nothing) at once instead of blocking forever.
 #include "sim/SimLine.h"
 #include "sys/Serial.h"
 
@@ -31,6 +35,7 @@ class SimSerialDevice : public sys::SerialDevice {
 
  private:
   SimLine& line_;
+  bool transmitHeld_ = false;  // by SETXOFF
 };
 
 }  // namespace sim
