@@ -1,0 +1,92 @@
+#pragma once
+// What the phone link needs of a serial device, checked the same way on every
+// device: the simulated port, the POSIX port on a pty and the Win32 port under
+// Wine. Each rig puts its device on a line with a far end it controls; the
+// cases (SerialContract.cpp) only talk to the rig, so a case that passes on
+// the simulator means what it means on a real port.
+//
+// What the port sends in the cases never holds the bytes 01 FE: the far end
+// under Wine takes them for the start of a command (SerialPeer.cpp).
+//
+// A rig file defines its rig class and instantiates the suite with it:
+//   INSTANTIATE_TYPED_TEST_SUITE_P(Sim, SerialContract, SimContractRig);
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "sys/Serial.h"
+
+namespace serialcontract {
+
+// EscapeCommFunction codes beyond the modem lines, as in Win32.
+enum : unsigned { kSetXoff = 1, kSetXon = 2, kSetBreak = 8, kClrBreak = 9 };
+const unsigned kPurgeAll = sys::kPurgeTxAbort | sys::kPurgeRxAbort | sys::kPurgeTxClear | sys::kPurgeRxClear;
+
+class Rig {
+ public:
+  virtual ~Rig() = default;
+
+  // A fresh port at 57600 8N1 and a far end with nothing pending and nothing
+  // received. False (with a message on stderr) when the line cannot be set up.
+  virtual bool Restart() = 0;
+  virtual sys::SerialDevice& Device() = 0;
+
+  // The far end puts bytes on the line afterMs from now (0: now).
+  virtual void SendAfter(uint32_t afterMs, const std::string& bytes) = 0;
+  // The bytes the far end got since the last call, in order. Rigs on a real
+  // line first wait a while for `expected` of them to come.
+  virtual std::string TakeReceived(size_t expected) = 0;
+
+  // The rig's clock: virtual on the simulator, real elsewhere.
+  virtual uint64_t NowUs() = 0;
+  virtual void WaitMs(uint32_t ms) = 0;
+  // How much earlier than its time-out a read may seem to end by NowUs
+  // (Wine times reads on its own clock).
+  virtual uint32_t ToleranceMs() const { return 0; }
+
+  // The last error a refused argument leaves: ERROR_INVALID_PARAMETER for
+  // the Win32 meanings, EINVAL for the POSIX layer.
+  virtual unsigned InvalidParameterError() const = 0;
+  // Wine, where it differs from Windows, is not held to Windows' meaning.
+  virtual bool IsWine() const { return false; }
+};
+
+// Sets 57600 8N1 (the rate every rig's far end speaks); for Restart.
+bool SetUpLine(sys::SerialDevice& device);
+
+void CheckReads(Rig& rig);
+void CheckTimeoutsInForce(Rig& rig);
+void CheckPurges(Rig& rig);
+void CheckEscapes(Rig& rig);
+void CheckXoffHoldsTransmission(Rig& rig);
+void CheckWrites(Rig& rig);
+
+template <class RigType>
+class SerialContract : public testing::Test {
+ protected:
+  void SetUp() override {
+    std::string why;
+    if (!RigType::Available(&why)) GTEST_SKIP() << why;
+    rig = std::make_unique<RigType>();
+  }
+
+  std::unique_ptr<RigType> rig;
+};
+
+TYPED_TEST_SUITE_P(SerialContract);
+
+TYPED_TEST_P(SerialContract, ReadsEndWithTheirCountOrAtTheirTotalTimeOut) { CheckReads(*this->rig); }
+TYPED_TEST_P(SerialContract, TheLastTimeOutsSetAreTheOnesInForce) { CheckTimeoutsInForce(*this->rig); }
+TYPED_TEST_P(SerialContract, ReceivePurgeDiscardsWhatHasArrived) { CheckPurges(*this->rig); }
+TYPED_TEST_P(SerialContract, EscapeFunctionsAndInvalidCodes) { CheckEscapes(*this->rig); }
+TYPED_TEST_P(SerialContract, XoffHoldsTransmissionUntilXon) { CheckXoffHoldsTransmission(*this->rig); }
+TYPED_TEST_P(SerialContract, WritesReturnTheirCountAndArriveInOrder) { CheckWrites(*this->rig); }
+
+REGISTER_TYPED_TEST_SUITE_P(SerialContract, ReadsEndWithTheirCountOrAtTheirTotalTimeOut,
+                            TheLastTimeOutsSetAreTheOnesInForce, ReceivePurgeDiscardsWhatHasArrived,
+                            EscapeFunctionsAndInvalidCodes, XoffHoldsTransmissionUntilXon,
+                            WritesReturnTheirCountAndArriveInOrder);
+
+}  // namespace serialcontract
