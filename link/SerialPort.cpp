@@ -131,8 +131,9 @@ const char* SerialPort::ComReadText() {
     okSeen = okSeen || (whole && strstr(ReplyBuffer, "OK\r"));
     int got;
     if (okSeen) {
-      // The line end that follows comes at once; a quiet line ends the reply.
-      got = ComReadFor(buffer + have, kReplyBufferSize - have, kTextQuietMs);
+      // The line end that follows comes at once; a byte at a time, so the
+      // reply ends as soon as the line has been quiet that long.
+      got = ComReadFor(buffer + have, 1, kTextQuietMs);
     } else {
       const uint32_t left = sys::MsLeft(deadline);
       if (left == 0) break;

@@ -1,14 +1,24 @@
-// Random phones on a noisy line against the three phone jobs: whatever
-// comes back, a job ends (every wait is on the virtual clock), leaves the
-// port closed and free, and reports success only when the phone really did
-// what was asked.
+// The three phone jobs against a phone whose every reply follows a fault
+// schedule read from the input: late, lost, refused, split, behind noise or
+// oversized. Whatever the schedule, a job ends (every wait is on the virtual
+// clock), leaves the port closed and free, and reports success only when the
+// phone really did what was asked: above all, an upload never succeeds
+// unless the phone's block equals the image.
+//
+// The input: a header of eight bytes (job, phone state, flags, AT rate,
+// block length, the phone's usual delay, a chunk at which it goes silent and
+// for how long), then three bytes per reply (what goes wrong, how late, its
+// shape); replies past the end of the input are healthy.
+//
+// A reply is at most 400 ms late in all (lateness, split gap and the lead of
+// noise together): the link waits that long, and longer for a phone seen to
+// be slow, for a reply that may still come, and a reply later than anything
+// it waits for cannot be told from a lost one. Noise never forms a frame.
 #include <array>
 #include <cstdlib>
-#include <cstring>
 
 #include "link/PhoneJobs.h"
 #include "sim/ScopedSimPhone.h"
-#include "sim/SimSerialDevice.h"
 
 namespace {
 
@@ -16,31 +26,29 @@ const uint8_t* input;
 size_t inputLeft;
 uint8_t Next() { return inputLeft ? (--inputLeft, *input++) : 0; }
 
-// Hands the host what the phone sent, but may lose, cut or garble it; never
-// into a byte that means something to the protocols, so a garbled answer can
-// be broken but not made up.
-struct NoisyDevice : sim::SimSerialDevice {
-  using SimSerialDevice::SimSerialDevice;
-  bool ReadFile(void* buffer, unsigned count, unsigned* read) override {
-    static const uint8_t kMeaningful[] = {0x02, 0x0E, 0x14, 0x12, 0x04, 0x50, 0x15, 0xA0, 0xA5, 'O', 'K', '\r'};
-    SimSerialDevice::ReadFile(buffer, count, read);
-    const uint8_t what = Next() % 8, value = Next();
-    if (*read == 0) return true;
-    if (what == 5) *read = 0;
-    if (what == 6) *read = value % *read;
-    if (what == 7 && !std::memchr(kMeaningful, value, sizeof kMeaningful))
-      static_cast<uint8_t*>(buffer)[Next() % *read] = value;
-    return true;
-  }
-};
+constexpr uint32_t kMostLateMs = 400;
 
-struct NoisyOpener : sys::SerialOpener {
-  explicit NoisyOpener(sim::SimLine& line) : line(line) {}
-  sys::SerialDevice* Open(const char* name) override {
-    return std::strcmp(name, "COM1") != 0 || line.IsOpen() ? nullptr : new NoisyDevice(line);
+enum : uint8_t { kDrop = 1, kRefuse = 2, kOversized = 4, kSplit = 8, kNoise = 16 };
+
+sim::ReplyFault ScheduledFault(const sim::ReplyContext&) {
+  const uint8_t what = Next(), late = Next(), shape = Next();
+  sim::ReplyFault fault;
+  fault.drop = what & kDrop;
+  fault.refuse = what & kRefuse;
+  fault.oversized = what & kOversized;
+  const uint32_t gapMs = (shape / 8) * 2;  // 0 to 62
+  if (what & kSplit) {
+    fault.splitAfter = 1 + shape % 8;
+    fault.splitGapMs = gapMs;
   }
-  sim::SimLine& line;
-};
+  if (what & kNoise) {
+    fault.noiseBytes = 1 + shape % 5;
+    fault.noiseLeadMs = gapMs;
+  }
+  const uint32_t shaped = fault.splitGapMs + fault.noiseLeadMs;
+  fault.lateMs = std::min<uint32_t>(late * 2u, kMostLateMs - shaped);
+  return fault;
+}
 
 struct QuietView : PhoneJobView {
   void SetItemTextFromId(int, int) override {}
@@ -57,27 +65,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   sim::SimPhoneSettings settings;
   settings.initialState = static_cast<sim::PhoneState>(Next() % 3);
   const uint8_t flags = Next();
-  settings.silent = flags & 1;
-  settings.errorAtEveryRate = flags & 2;
-  settings.powerKeyHeld = flags & 4;
-  settings.noBootConfirm = flags & 8;
+  settings.silent = (flags & 7) == 7;  // now and then no phone at all
+  settings.errorAtEveryRate = flags & 8;
+  settings.powerKeyHeld = !(flags & 16);
+  settings.noBootConfirm = flags & 32;
+  settings.bootNoiseBytes = (flags >> 6) * 10;
   settings.atRate = std::array<uint32_t, 5>{57600, 19200, 115200, 38400, 9600}[Next() % 5];
-  // Replies stay within their request's receive window: acknowledgements
-  // name no chunk, so one late enough to meet the next request would pass
-  // for its answer with any host.
-  settings.replyDelayMs = Next() % 100;
-  settings.splitGapMs = Next() % 60;
-  settings.splitAfter = 1 + Next() % 8;
-  settings.dropDataReplies = Next() % 12;
-  settings.refuseDataSends = Next() % 12;
-  settings.refuseOffset = Next() * 20 - 20;  // none, a chunk of the block or one beyond it
-  settings.oversizedReplyTo = static_cast<sim::Request>(Next() % 9);
   settings.blockLength = std::array<uint16_t, 4>{2408, 2400, 2420, 20}[Next() % 4];
-  settings.bootNoiseBytes = Next() % 40;
+  settings.replyDelayMs = Next() % 16;
+  const uint8_t silentChunk = Next(), silentFor = Next();
+  if (silentChunk < 121) {
+    settings.silentAtOffset = silentChunk * 20;
+    settings.silentForMs = silentFor * 20u;  // 0: for good
+  }
 
   sim::ScopedSimPhone phone(settings);
-  NoisyOpener opener(phone.line);
-  sys::SetSerialOpener(&opener);
+  phone.phone.replyFaults = ScheduledFault;
   QuietView view;
   UploadRequest request;
   for (int i = 0; i < kUploadImageSize; ++i) request.image[i] = static_cast<uint8_t>(i * 29 + size);

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <csignal>
+
 #include "base/Cp1251.h"
 #include "cli/TerminalText.h"
 #include "sim/ScopedSimPhone.h"
@@ -55,6 +57,18 @@ TEST_F(PhoneCommandsTest, FailuresExitWithOneAndSayWhyWrongUsageWithTwo) {
   run = Quavrel({"power-off", "--port", "COM1"});
   EXPECT_EQ(run.code, 1);
   EXPECT_EQ(run.out, Status({115, 121}));
+}
+
+TEST_F(PhoneCommandsTest, CtrlCDuringTheUploadClosesTheBlockAndSaysWhatThePhoneHolds) {
+  phone.phone.onEvent = [](const sim::PhoneEvent& event) {
+    if (event.meaning.rfind("data offset 1000 ", 0) == 0) std::raise(SIGINT);
+  };
+  auto run = Quavrel({"upload", "p.bmt", "--port", "COM1"});
+  EXPECT_EQ(run.code, 1);
+  EXPECT_EQ(run.out, Status({107, 108, 105}));
+  EXPECT_NE(run.err.find("the phone now holds an incomplete block"), std::string::npos) << run.err;
+  EXPECT_EQ(phone.phone.CompletedWrites(), 1);  // closed before the port was
+  EXPECT_EQ(phone.phone.SendsOfChunk(1020), 0);
 }
 
 }  // namespace
