@@ -29,8 +29,9 @@ class MainDialog : public DialogBase, public PhoneJobView {
   void SetItemText(int controlId, const char* text) override;
   void EnableItem(int controlId, int enable) override;
 
-  // Stops a running upload at its next frame and waits for its thread,
-  // still serving the control calls it makes meanwhile.
+  // Stops a running upload before its next chunk (a block it opened is
+  // still closed, within about a second) and waits for its thread, still
+  // serving the control calls it makes meanwhile.
   void StopUpload();
 
  private:

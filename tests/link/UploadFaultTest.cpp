@@ -128,6 +128,19 @@ std::vector<Fault> FaultTable() {
                           s.silentForMs = 2000;
                         },
                         R::Succeeded, kHealthyMs + 2700));
+  // Each chunk's first reply late by its own amount, up to 400 ms, and
+  // every seventh chunk's first send refused.
+  table.push_back(Fault{"first replies late by 0 to 400 ms, every seventh chunk refused once",
+                        [](sim::SimPhoneSettings&) {},
+                        [](const ReplyContext& reply) {
+                          ReplyFault fault;
+                          if (reply.request != Request::Data || reply.sendOfChunk != 1) return fault;
+                          const int chunk = reply.offset / 20;
+                          fault.refuse = chunk % 7 == 3;
+                          fault.lateMs = fault.refuse ? 0 : (chunk * 37) % 401;
+                          return fault;
+                        },
+                        R::Succeeded, kHealthyMs + kChunks * 780});
   // Chunk 30 is reached 1.7 s in; the failure is known within 5 s of it.
   table.push_back(Knobs("silent for good from chunk 30",
                         [](sim::SimPhoneSettings& s) { s.silentAtOffset = 600; }, R::WriteFailed, 1700 + 5000));
@@ -140,14 +153,15 @@ class UploadFaultTest : public SimLinkTest {
     for (int i = 0; i < kUploadImageSize; ++i) request.image[i] = static_cast<uint8_t>(i * 13 + i / 251);
     request.view = &view;
   }
-  // Runs the upload; false (with a message) when it broke the invariant.
+  // Runs the upload, and holds a success to the phone's block.
   PhoneJobResult Upload(uint32_t* elapsedMs) {
     const uint64_t start = sim->clock.NowUs();
     const PhoneJobResult result = UploadJob(request);
     *elapsedMs = static_cast<uint32_t>((sim->clock.NowUs() - start) / 1000);
-    if (result == R::Succeeded)
+    if (result == R::Succeeded) {
       EXPECT_EQ(sim->phone.Block(), Bytes(request.image, request.image + kUploadImageSize))
           << "a success with a block that differs from the image";
+    }
     return result;
   }
 
@@ -165,7 +179,9 @@ TEST_F(UploadFaultTest, EveryFaultEndsInSuccessWithTheBlockIntactOrAnHonestFailu
     if (fault.outcome == R::WriteFailed) {  // stopped early, but the block was closed
       const std::vector<Bytes> writes = Writes();
       EXPECT_EQ(std::vector<Bytes>(writes.end() - 3, writes.end()), kClosingFrames) << fault.name;
-      if (Settings().silentAtOffset < 0) EXPECT_EQ(sim->phone.CompletedWrites(), 1) << fault.name;
+      if (Settings().silentAtOffset < 0) {
+        EXPECT_EQ(sim->phone.CompletedWrites(), 1) << fault.name;
+      }
     }
   }
 }
