@@ -28,12 +28,24 @@ bool ParseRequest(const std::string& name, Request* request) {
   return false;
 }
 
-// "A" or "A<separator>B": B is optional.
+// "A" or "A<separator>B": B is optional, but not empty after a separator.
 bool SplitPair(const std::string& text, char separator, std::string* first, std::string* second) {
   size_t at = text.find(separator);
   *first = text.substr(0, at);
   *second = at == std::string::npos ? "" : text.substr(at + 1);
   return at == std::string::npos || !second->empty();
+}
+
+struct Range {
+  long low, high;
+};
+
+// "A" or "A<separator>B", both numbers in their ranges; b keeps its value
+// when there is no B.
+bool ParseNumberPair(const std::string& text, char separator, Range first, Range second, long* a, long* b) {
+  std::string textA, textB;
+  return SplitPair(text, separator, &textA, &textB) && ParseNumber(textA, first.low, first.high, a) &&
+         (textB.empty() || ParseNumber(textB, second.low, second.high, b));
 }
 
 }  // namespace
@@ -60,22 +72,18 @@ std::string ApplyFaultKnob(const std::string& knob, SimPhoneSettings* settings) 
   } else if (name == "delay") {
     if (!needsNumber(0, 60000)) return bad("delay=MS (0 to 60000)");
     settings->replyDelayMs = static_cast<uint32_t>(number);
-  } else if (name == "split" || name == "noise") {
-    // split=MS[@K]: K bytes first, then a gap of MS; noise=K[@MS]: K bytes, MS ahead.
-    const bool split = name == "split";
-    std::string first, second;
-    long a = 0, b = split ? 1 : 0;
-    const long firstHigh = split ? 60000 : 64, secondHigh = split ? 64 : 60000;
-    if (!hasValue || !SplitPair(value, '@', &first, &second) || !ParseNumber(first, 1, firstHigh, &a) ||
-        (!second.empty() && !ParseNumber(second, split ? 1 : 0, secondHigh, &b)))
-      return bad(split ? "split=MS[@K] (MS 1 to 60000, K 1 to 64)" : "noise=K[@MS] (K 1 to 64, MS 0 to 60000)");
-    if (split) {
-      settings->splitGapMs = static_cast<uint32_t>(a);
-      settings->splitAfter = static_cast<int>(b);
-    } else {
-      settings->noiseBytes = static_cast<int>(a);
-      settings->noiseLeadMs = static_cast<uint32_t>(b);
-    }
+  } else if (name == "split") {
+    long gap = 0, first = 1;
+    if (!hasValue || !ParseNumberPair(value, '@', {1, 60000}, {1, 64}, &gap, &first))
+      return bad("split=MS[@K] (MS 1 to 60000, K 1 to 64)");
+    settings->splitGapMs = static_cast<uint32_t>(gap);
+    settings->splitAfter = static_cast<int>(first);
+  } else if (name == "noise") {
+    long count = 0, lead = 0;
+    if (!hasValue || !ParseNumberPair(value, '@', {1, 64}, {0, 60000}, &count, &lead))
+      return bad("noise=K[@MS] (K 1 to 64, MS 0 to 60000)");
+    settings->noiseBytes = static_cast<int>(count);
+    settings->noiseLeadMs = static_cast<uint32_t>(lead);
   } else if (name == "late") {
     // late=REQUEST:MS, REQUEST possibly data@OFFSET.
     std::string request, ms, which, offset;
@@ -94,22 +102,18 @@ std::string ApplyFaultKnob(const std::string& knob, SimPhoneSettings* settings) 
   } else if (name == "refuse-data") {
     if (!needsNumber(0, 1000)) return bad("refuse-data=K (0 to 1000)");
     settings->refuseDataSends = static_cast<int>(number);
-  } else if (name == "refuse-offset" || name == "silent-at") {
-    // OFFSET[:K] (sends refused) or OFFSET[:MS] (silent so long); none: for good.
-    const bool refuse = name == "refuse-offset";
-    std::string offset, count;
-    long at = 0, amount = 0;
-    if (!hasValue || !SplitPair(value, ':', &offset, &count) || !ParseNumber(offset, 0, 65535, &at) ||
-        (!count.empty() && !ParseNumber(count, 1, refuse ? 1000 : 600000, &amount)))
-      return bad(refuse ? "refuse-offset=OFFSET[:K] (OFFSET 0 to 65535, K 1 to 1000)"
-                        : "silent-at=OFFSET[:MS] (OFFSET 0 to 65535, MS 1 to 600000)");
-    if (refuse) {
-      settings->refuseOffset = static_cast<int>(at);
-      settings->refuseOffsetSends = static_cast<int>(amount);
-    } else {
-      settings->silentAtOffset = static_cast<int>(at);
-      settings->silentForMs = static_cast<uint32_t>(amount);
-    }
+  } else if (name == "refuse-offset") {
+    long offset = 0, sends = 0;  // no K: every send
+    if (!hasValue || !ParseNumberPair(value, ':', {0, 65535}, {1, 1000}, &offset, &sends))
+      return bad("refuse-offset=OFFSET[:K] (OFFSET 0 to 65535, K 1 to 1000)");
+    settings->refuseOffset = static_cast<int>(offset);
+    settings->refuseOffsetSends = static_cast<int>(sends);
+  } else if (name == "silent-at") {
+    long offset = 0, ms = 0;  // no MS: for good
+    if (!hasValue || !ParseNumberPair(value, ':', {0, 65535}, {1, 600000}, &offset, &ms))
+      return bad("silent-at=OFFSET[:MS] (OFFSET 0 to 65535, MS 1 to 600000)");
+    settings->silentAtOffset = static_cast<int>(offset);
+    settings->silentForMs = static_cast<uint32_t>(ms);
   } else if (name == "oversized") {
     if (!hasValue || !ParseRequest(value, &settings->oversizedReplyTo))
       return bad("oversized=REQUEST (ping, info, open, data, close, finish-08, finish-18, power-off)");
