@@ -36,7 +36,9 @@ extern const char kUploadHelp[] =
     "button does: encodes them into the 2408-byte image of block 5071, switches\n"
     "the phone into its service mode with AT commands and writes the image in\n"
     "121 chunks. On a terminal the chunks are counted as they go. The image is\n"
-    "the one \"quavrel encode\" writes for the same project.\n"
+    "the one \"quavrel encode\" writes for the same project. Ctrl+C stops it\n"
+    "after the chunk in progress and closes the block it opened first; the\n"
+    "phone then holds an incomplete block until the next upload.\n"
     "\n" QUAVREL_PORT_HELP QUAVREL_EXIT_HELP;
 
 extern const char kPowerOffHelp[] =
