@@ -11,8 +11,6 @@ constexpr unsigned kErrorGenFailure = 31;
 constexpr unsigned kErrorNotSupported = 50;
 constexpr unsigned kErrorInvalidParameter = 87;
 constexpr unsigned kErrorIoDevice = 1117;
-// EscapeCommFunction codes beyond the modem lines, as in Win32.
-enum : unsigned { kSetXoff = 1, kSetXon = 2, kSetBreak = 8, kClrBreak = 9 };
 constexpr unsigned kPurgeFlags = sys::kPurgeTxAbort | sys::kPurgeRxAbort | sys::kPurgeTxClear | sys::kPurgeRxClear;
 // fDtrControl / fRtsControl: 0 disable, 1 enable, 2 handshake or toggle.
 bool ControlRaisesLine(unsigned control) { return control != 0; }
@@ -97,9 +95,9 @@ bool SimSerialDevice::EscapeCommFunction(unsigned function) {
     case sys::kClrDtr: line_.SetDtrLevel(false, now); return true;
     case sys::kSetRts: line_.SetRtsLevel(true, now); return true;
     case sys::kClrRts: line_.SetRtsLevel(false, now); return true;
-    case kSetXoff: transmitHeld_ = true; return true;
-    case kSetXon: transmitHeld_ = false; return true;
-    case kSetBreak: case kClrBreak: return true;  // nothing on the wire to model
+    case sys::kSetXoff: transmitHeld_ = true; return true;
+    case sys::kSetXon: transmitHeld_ = false; return true;
+    case sys::kSetBreak: case sys::kClrBreak: return true;  // nothing on the wire to model
     default: return Fail(kErrorInvalidParameter);
   }
 }

@@ -50,7 +50,16 @@ struct CommTimeouts {
 };
 
 // EscapeCommFunction codes, as in Win32.
-enum : unsigned { kSetRts = 3, kClrRts = 4, kSetDtr = 5, kClrDtr = 6 };
+enum : unsigned {
+  kSetXoff = 1,
+  kSetXon = 2,
+  kSetRts = 3,
+  kClrRts = 4,
+  kSetDtr = 5,
+  kClrDtr = 6,
+  kSetBreak = 8,
+  kClrBreak = 9,
+};
 // PurgeComm flags, as in Win32.
 enum : unsigned { kPurgeTxAbort = 1, kPurgeRxAbort = 2, kPurgeTxClear = 4, kPurgeRxClear = 8 };
 

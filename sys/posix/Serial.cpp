@@ -33,8 +33,6 @@ using serialwait::Deadline;
 using serialwait::MonotonicUs;
 
 enum : unsigned { kDtrEnable = 1, kRtsEnable = 1 };
-// EscapeCommFunction codes beyond the modem lines, as in Win32.
-enum : unsigned { kSetXoff = 1, kSetXon = 2, kSetBreak = 8, kClrBreak = 9 };
 
 // Closes fd, keeping the errno of the failure that made us give up.
 void CloseKeepingError(int fd) {

@@ -205,7 +205,7 @@ void CheckEscapes(Rig& rig) {
     bool ok;
   } const cases[] = {
       {sys::kSetRts, true}, {sys::kClrRts, true}, {sys::kSetDtr, true}, {sys::kClrDtr, true},
-      {kSetXoff, true},     {kSetXon, true},      {kSetBreak, true},    {kClrBreak, true},
+      {sys::kSetXoff, true},     {sys::kSetXon, true},      {sys::kSetBreak, true},    {sys::kClrBreak, true},
       {0, false},           {10, false},          {99, false},
       // RESETDEV (7) is left out: Wine takes it on any port, what Windows
       // does with it depends on the driver, and the link never sends it.
@@ -227,13 +227,13 @@ void CheckXoffHoldsTransmission(Rig& rig) {
   const uint32_t writeMs = 150;
   ASSERT_TRUE(rig.Restart());
   ASSERT_TRUE(rig.Device().SetCommTimeouts(sys::CommTimeouts{0, 0, kLongMs, 0, writeMs}));
-  ASSERT_TRUE(rig.Device().EscapeCommFunction(kSetXoff));
+  ASSERT_TRUE(rig.Device().EscapeCommFunction(sys::kSetXoff));
   unsigned written = kUntouched;
   uint64_t start = rig.NowUs();
   EXPECT_TRUE(rig.Device().WriteFile("held", 4, &written));
   EXPECT_EQ(0u, written);
   EXPECT_TRUE(WaitedOut(rig, rig.NowUs() - start, writeMs)) << "a held write ends at its write time-out";
-  ASSERT_TRUE(rig.Device().EscapeCommFunction(kSetXon));
+  ASSERT_TRUE(rig.Device().EscapeCommFunction(sys::kSetXon));
   ExpectLineWorks(rig);
 }
 

@@ -20,8 +20,6 @@
 
 namespace serialcontract {
 
-// EscapeCommFunction codes beyond the modem lines, as in Win32.
-enum : unsigned { kSetXoff = 1, kSetXon = 2, kSetBreak = 8, kClrBreak = 9 };
 const unsigned kPurgeAll = sys::kPurgeTxAbort | sys::kPurgeRxAbort | sys::kPurgeTxClear | sys::kPurgeRxClear;
 
 class Rig {

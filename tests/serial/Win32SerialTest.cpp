@@ -33,7 +33,7 @@ class WineContractRig : public serialcontract::Rig {
       return false;
     }
     // A case that failed while output was held must not hold up the next.
-    return serialcontract::SetUpLine(*port_) && port_->EscapeCommFunction(serialcontract::kSetXon) &&
+    return serialcontract::SetUpLine(*port_) && port_->EscapeCommFunction(sys::kSetXon) &&
            Ask("C") == "C";
   }
   sys::SerialDevice& Device() override { return *port_; }
