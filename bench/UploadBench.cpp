@@ -129,8 +129,8 @@ struct QuietView : PhoneJobView {
 class ChunkClock : public UploadProgress {
  public:
   explicit ChunkClock(int offset) : offset_(offset) {}
-  void OnChunk(int offset, int, int, bool taken) override {
-    if (taken && offset + 20 == offset_) at = std::chrono::steady_clock::now();
+  void OnChunk(const ChunkReport& chunk) override {
+    if (chunk.taken && chunk.offset + 20 == offset_) at = std::chrono::steady_clock::now();
   }
   std::chrono::steady_clock::time_point at;
 

@@ -125,11 +125,11 @@ class CommandView : public PhoneJobView, public UploadProgress {
   }
   void EnableItem(int, int) override {}
 
-  void OnChunk(int, int, int size, bool taken) override {
+  void OnChunk(const ChunkReport& chunk) override {
     ++chunks_;
-    if (!taken) ++lost_;
+    if (!chunk.taken) ++lost_;
     if (!terminal_) return;
-    out_ << "\r" << chunks_ << " of " << (size + kChunkSize - 1) / kChunkSize << " chunks";
+    out_ << "\r" << chunks_ << " of " << (chunk.size + kChunkSize - 1) / kChunkSize << " chunks";
     if (lost_) out_ << ", " << lost_ << " not taken";
     out_ << std::flush;
     progressOpen_ = true;

@@ -22,11 +22,13 @@ struct WriteState {
   bool openRefused = false;
   uint32_t chunkSends[kSendsPerChunk] = {};  // the current chunk's sends
   int chunkSendCount = 0;
+  int refusals = 0;
   bool taken = false;
   bool lastSendAnswered = false;  // the latest send got its reply (a refusal)
 
   void NewChunk() {
     chunkSendCount = 0;
+    refusals = 0;
     taken = false;
   }
   void Sent(uint32_t id) {
@@ -38,7 +40,10 @@ struct WriteState {
       openRefused = true;
     for (int i = 0; i < chunkSendCount; ++i) {
       if (reply.sendId != chunkSends[i]) continue;
-      if (reply.Usable(kBlockServiceType, 2) && reply.frame.payload[0] == kBlockData) taken = true;
+      if (reply.Usable(kBlockServiceType, 2) && reply.frame.payload[0] == kBlockData)
+        taken = true;
+      else
+        ++refusals;
       if (i == chunkSendCount - 1) lastSendAnswered = true;
     }
   }
@@ -97,7 +102,8 @@ int SerialPort::WriteBlock(uint16_t blockId, uint16_t size, uint8_t infoByte,
     // The last sends' replies may still be on their way.
     if (!state.taken && !state.openRefused) DrainOwedReplies(judge);
     if (state.openRefused) break;
-    if (observer && (state.taken || !StopRequested())) observer->OnChunk(offset, length, size, state.taken);
+    if (observer && (state.taken || !StopRequested()))
+      observer->OnChunk(ChunkReport{offset, length, size, state.taken, state.chunkSendCount, state.refusals});
     if (!state.taken) {
       // Given up (or stopped): the block cannot be whole, so nothing more
       // is sent but what closes it.

@@ -1,7 +1,9 @@
 #include "link/PhoneJobs.h"
 
 #include "base/TextString.h"
+#include "diag/ErrorLog.h"
 #include "sys/Clock.h"
+#include "sys/SystemInfo.h"
 
 int PhoneOn = 1;
 
@@ -11,12 +13,23 @@ constexpr unsigned kBootAttempts = 10;
 constexpr uint32_t kStatusPauseMs = 4000;
 constexpr int kPhoneButtons[] = {kComButtonId, kStartButtonId, kPowerButtonId};
 
+// A job's failure in the error log, so that a user who sends the log can be
+// helped: the job, its port and what went wrong where. The error code is the
+// system's last, which says something only where a system call failed.
+void LogJobFailure(const char* job, int portIndex, const char* what) {
+  LogError("%s(COM%d, %s),error code: %d", job, portIndex + 1, what, static_cast<int>(sys::LastError()));
+}
+
+void LogOpenFailure(int portIndex, unsigned error) {
+  LogError("ComOpen(COM%d),error code: %d", portIndex + 1, static_cast<int>(error));
+}
+
 // The upload's reports. Once the upload is told to stop, the view may be on
 // its way out: nothing more reaches it (nor the progress observer).
 class UploadReporter : public BlockWriteObserver {
  public:
   explicit UploadReporter(const UploadRequest& request)
-      : view_(request.view), progress_(request.progress), cancel_(request.cancel) {}
+      : view_(request.view), progress_(request.progress), cancel_(request.cancel), portIndex_(request.portIndex) {}
 
   bool Stopped() const { return cancel_ && cancel_->load(); }
 
@@ -30,18 +43,26 @@ class UploadReporter : public BlockWriteObserver {
     for (int id : kPhoneButtons)
       if (view_ && !Stopped()) view_->EnableItem(id, enable);
   }
-  void OnChunk(int offset, int length, int size, bool taken) override {
-    if (taken) ++chunksTaken_;
-    if (progress_ && !Stopped()) progress_->OnChunk(offset, length, size, taken);
+  void OnChunk(const ChunkReport& chunk) override {
+    if (chunk.taken) ++chunksTaken_;
+    if (!chunk.taken) {
+      TextString what;
+      what.Format("the chunk at %d of %d not taken after %d sends, %d of them refused", chunk.offset, chunk.size,
+                  chunk.sends, chunk.refusals);
+      Log(what.Text());
+    }
+    if (progress_ && !Stopped()) progress_->OnChunk(chunk);
   }
+  void Log(const char* what) const { LogJobFailure("UploadJob", portIndex_, what); }
   // Whether the phone's block has been changed at all.
   bool Wrote() const { return chunksTaken_ > 0; }
 
  private:
-  int chunksTaken_ = 0;
   PhoneJobView* view_;
   UploadProgress* progress_;
   std::atomic<bool>* cancel_;
+  int portIndex_;
+  int chunksTaken_ = 0;
 };
 
 // From the open port to the last status text; the caller closes the port.
@@ -51,6 +72,7 @@ PhoneJobResult TalkToPhone(SerialPort& port, UploadRequest& request, UploadRepor
   port.PingPhone();
   port.EnterServiceMode();
   if (!port.PingPhone()) {
+    if (!report.Stopped()) report.Log("no answer to the ping after the service-mode entry");
     report.Show(kTextPhoneSilent);
     return PhoneJobResult::PhoneSilent;
   }
@@ -59,9 +81,16 @@ PhoneJobResult TalkToPhone(SerialPort& port, UploadRequest& request, UploadRepor
 
   uint16_t length = 0;
   uint8_t infoByte = 0;
-  if (!port.QueryBlockInfo(kMelodyBlockId, &length, &infoByte))
+  if (!port.QueryBlockInfo(kMelodyBlockId, &length, &infoByte)) {
+    // It answered the ping but not this: it is not answering any more.
+    if (!report.Stopped()) report.Log("no answer to the information query of block 5071");
+    report.Show(kTextPhoneSilent);
     return PhoneJobResult::InfoQueryFailed;
+  }
   if (length != kUploadImageSize) {
+    TextString what;
+    what.Format("block 5071 is %d bytes long, not %d", length, kUploadImageSize);
+    report.Log(what.Text());
     report.Show(kTextSizeDiffers);
     return PhoneJobResult::SizeDiffers;
   }
@@ -94,6 +123,7 @@ PhoneJobResult UploadJob(UploadRequest& request) {
   SerialPort& port = PhonePort;
   PhoneJobResult result;
   if (!port.ComOpen(request.portIndex, kServiceBaud)) {
+    LogOpenFailure(request.portIndex, sys::LastError());
     TextString text;
     text.Format(kOpenErrorFormat, request.portIndex + 1);
     report.ShowText(text.Text());
@@ -113,20 +143,27 @@ PhoneJobResult UploadJob(UploadRequest& request) {
 
 PhoneJobResult PowerOffJob(int portIndex) {
   SerialPort& port = PhonePort;
-  if (!port.ComOpen(portIndex, kServiceBaud)) return PhoneJobResult::PortNotOpened;
+  if (!port.ComOpen(portIndex, kServiceBaud)) {
+    LogOpenFailure(portIndex, sys::LastError());
+    return PhoneJobResult::PortNotOpened;
+  }
   if (!port.PingPhone()) {
     port.EnterServiceMode();
     port.PingPhone();
   }
   // Sent also when the phone stayed silent: it may be listening all the same.
   const int confirmed = port.RequestPowerOff();
+  if (!confirmed) LogJobFailure("PowerOffJob", portIndex, "the power-off was not confirmed");
   port.ComClose();
   return confirmed ? PhoneJobResult::Succeeded : PhoneJobResult::SwitchOffFailed;
 }
 
 PhoneJobResult PowerOnJob(PhoneJobView& view, int portIndex) {
   SerialPort& port = PhonePort;
-  if (!port.ComOpen(portIndex, kServiceBaud)) return PhoneJobResult::PortNotOpened;
+  if (!port.ComOpen(portIndex, kServiceBaud)) {
+    LogOpenFailure(portIndex, sys::LastError());
+    return PhoneJobResult::PortNotOpened;
+  }
   ShowStatus(view, kTextPressPowerKey);
   PhoneJobResult result;
   if (port.BootPowerOn(kBootAttempts)) {
@@ -136,10 +173,13 @@ PhoneJobResult PowerOnJob(PhoneJobView& view, int portIndex) {
     ShowStatus(view, kTextReadAgain);
     result = PhoneJobResult::Succeeded;
   } else {
+    LogJobFailure("PowerOnJob", portIndex, "no boot handshake in 10 attempts");
     ShowStatus(view, kTextSwitchOnFailed);
     result = PhoneJobResult::SwitchOnFailed;
   }
-  ShowCaption(view, kCaptionPowerOff);
+  // The caption says what the next press does: switch off a phone that is
+  // on now, or try again to switch this one on.
+  ShowCaption(view, PhoneOn ? kCaptionPowerOff : kCaptionPowerOn);
   port.ComClose();
   return result;
 }

@@ -19,12 +19,19 @@ constexpr uint8_t kEvenParity = 2;
 // How long a request waits for its reply (six reads of at most 50 ms).
 constexpr uint32_t kReceiveWindowMs = 300;
 
+// How the block write dealt with one data chunk.
+struct ChunkReport {
+  int offset, length, size;
+  bool taken;     // false: given up after its last send
+  int sends;      // how often it went out
+  int refusals;   // replies that refused it; the other sends got no usable reply
+};
+
 // Told of each data chunk as the block write deals with it.
 class BlockWriteObserver {
  public:
   virtual ~BlockWriteObserver() = default;
-  // taken is false for a chunk given up after its last send.
-  virtual void OnChunk(int offset, int length, int size, bool taken) = 0;
+  virtual void OnChunk(const ChunkReport& chunk) = 0;
 };
 
 class SerialPort {

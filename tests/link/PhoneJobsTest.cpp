@@ -1,5 +1,6 @@
 #include <cstring>
 
+#include "diag/ErrorLog.h"
 #include "link/PhoneJobs.h"
 #include "melody/MelodySet.h"
 #include "tests/link/LinkTestSupport.h"
@@ -56,14 +57,23 @@ TEST_F(PhoneJobsTest, FailedUploadEndsWithItsOwnTextAndTheButtonsEnabled) {
     PhoneSetup fault;
     int portIndex;
     PhoneJobResult result;
-    std::string calls;
+    std::string calls, logged;
   } cases[] = {
-      {[](sim::SimPhoneSettings&) {}, 1, PhoneJobResult::PortNotOpened, "Error open: \xD1\xCE\xCC" "2"},
-      {[](sim::SimPhoneSettings& s) { s.silent = true; }, 0, PhoneJobResult::PhoneSilent, "107 112"},
+      {[](sim::SimPhoneSettings&) {}, 1, PhoneJobResult::PortNotOpened, "Error open: \xD1\xCE\xCC" "2",
+       "ComOpen(COM2),error code: 2"},
+      {[](sim::SimPhoneSettings& s) { s.silent = true; }, 0, PhoneJobResult::PhoneSilent, "107 112",
+       "UploadJob(COM1, no answer to the ping after the service-mode entry),error code: "},
+      // It answered the pings, then stopped answering: that is no connection.
       {[](sim::SimPhoneSettings& s) { s.oversizedReplyTo = sim::Request::BlockInfo; }, 0,
-       PhoneJobResult::InfoQueryFailed, connected},
-      {[](sim::SimPhoneSettings& s) { s.blockLength = 2400; }, 0, PhoneJobResult::SizeDiffers, connected + " 106"},
-      {[](sim::SimPhoneSettings& s) { s.refuseOffset = 2400; }, 0, PhoneJobResult::WriteFailed, connected + " 105 110"},
+       PhoneJobResult::InfoQueryFailed, connected + " 112",
+       "UploadJob(COM1, no answer to the information query of block 5071),error code: "},
+      {[](sim::SimPhoneSettings& s) { s.blockLength = 2400; }, 0, PhoneJobResult::SizeDiffers, connected + " 106",
+       "UploadJob(COM1, block 5071 is 2400 bytes long, not 2408),error code: "},
+      {[](sim::SimPhoneSettings& s) { s.refuseOffset = 2400; }, 0, PhoneJobResult::WriteFailed, connected + " 105 110",
+       "UploadJob(COM1, the chunk at 2400 of 2408 not taken after 10 sends, 10 of them refused),error code: "},
+      {[](sim::SimPhoneSettings& s) { s.silentAtOffset = 2400; }, 0, PhoneJobResult::WriteFailed,
+       connected + " 105 110",
+       "UploadJob(COM1, the chunk at 2400 of 2408 not taken after 10 sends, 0 of them refused),error code: "},
   };
   for (const auto& c : cases) {
     Phone(sim::PhoneState::Normal, c.fault);
@@ -71,6 +81,7 @@ TEST_F(PhoneJobsTest, FailedUploadEndsWithItsOwnTextAndTheButtonsEnabled) {
     request.portIndex = c.portIndex;
     EXPECT_EQ(UploadJob(request), c.result);
     EXPECT_EQ(view.calls, c.calls + " +1014 +1015 +1017");
+    EXPECT_NE(testing_support::ReadFile(kErrorLogName).find(c.logged), std::string::npos) << c.logged;
   }
 }
 
@@ -102,7 +113,7 @@ TEST_F(PhoneJobsTest, WhileAnUploadRunsNoOtherJobStartsAndLaterChangesDoNotReach
 TEST_F(PhoneJobsTest, CancelledUploadClosesTheBlockAndGoesQuiet) {
   struct CancelAt100 : UploadProgress {
     std::atomic<bool> cancel{false};
-    void OnChunk(int offset, int, int, bool) override { cancel = cancel || offset == 100; }
+    void OnChunk(const ChunkReport& chunk) override { cancel = cancel || chunk.offset == 100; }
   } progress;
   request.cancel = &progress.cancel;
   request.progress = &progress;
@@ -128,23 +139,29 @@ TEST_F(PhoneJobsTest, PowerCommandFollowsTheStateTable) {
     bool keyHeld;
     int phoneOn, portIndex;
     bool succeeds, offAfter;
-    std::string calls;
+    std::string calls, logged;
   } rows[] = {
-      {sim::PhoneState::Normal, true, 1, 0, true, true, "c123 114"},
-      {sim::PhoneState::Off, true, 1, 0, false, true, "c122 115 121"},  // silent to frames
-      {sim::PhoneState::Normal, true, 1, 3, false, false, "c122 115 121"},
-      {sim::PhoneState::Off, true, 0, 2, false, true, ""},
-      {sim::PhoneState::Off, true, 0, 0, true, false, "118 119 121 c122"},
-      {sim::PhoneState::Off, false, 0, 0, false, true, "118 120 c122"},
+      {sim::PhoneState::Normal, true, 1, 0, true, true, "c123 114", ""},
+      {sim::PhoneState::Off, true, 1, 0, false, true, "c122 115 121",  // silent to frames
+       "PowerOffJob(COM1, the power-off was not confirmed),error code: "},
+      {sim::PhoneState::Normal, true, 1, 3, false, false, "c122 115 121", "ComOpen(COM4),error code: 2"},
+      {sim::PhoneState::Off, true, 0, 2, false, true, "", "ComOpen(COM3),error code: 2"},
+      {sim::PhoneState::Off, true, 0, 0, true, false, "118 119 121 c122", ""},
+      // The next press tries to switch it on again, and the caption says so.
+      {sim::PhoneState::Off, false, 0, 0, false, true, "118 120 c123",
+       "PowerOnJob(COM1, no boot handshake in 10 attempts),error code: "},
   };
   for (const auto& row : rows) {
     Phone(row.state, [&](sim::SimPhoneSettings& s) { s.powerKeyHeld = row.keyHeld; });
     PhoneOn = row.phoneOn;
     view.calls.clear();
+    std::filesystem::remove(kErrorLogName);
     EXPECT_EQ(PowerCommand(view, row.portIndex) == PhoneJobResult::Succeeded, row.succeeds);
     EXPECT_EQ(view.calls, row.calls);
     EXPECT_EQ(PhoneOn, row.succeeds ? !row.phoneOn : row.phoneOn);
     EXPECT_EQ(sim->phone.State() == sim::PhoneState::Off, row.offAfter);
+    const std::string log = testing_support::ReadFile(kErrorLogName);
+    EXPECT_EQ(row.logged.empty() ? log.empty() : log.find(row.logged) != std::string::npos, true) << log;
   }
 }
 
