@@ -1,8 +1,9 @@
-// The block file (the image, 2408 bytes) and its description file beside it.
-#include <cstdio>
-
+// The block file (the image, 2408 bytes) and its description file beside it,
+// written both or neither.
 #include "base/TextString.h"
 #include "melody/MelodySet.h"
+#include "sys/FileSystem.h"
+#include "sys/StagedFile.h"
 
 namespace {
 
@@ -15,31 +16,29 @@ constexpr char kDescription[] =
     "5071\r\n"
     "EEPROM BlockVer:\r\n"
     "4\r\n";
-static_assert(sizeof kDescription - 1 == 93, "the description file is 93 bytes");
+constexpr size_t kDescriptionSize = sizeof kDescription - 1;
+static_assert(kDescriptionSize == 93, "the description file is 93 bytes");
 
-bool WriteDescription(const char* path) {
-  FILE* file = fopen(path, "wb");
-  if (!file) return false;
-  const size_t size = sizeof kDescription - 1;
-  const bool written = fwrite(kDescription, 1, size, file) == size;
-  const bool closed = fclose(file) == 0;
-  return written && closed;
+bool Stage(sys::StagedFile& file, const char* path, const void* bytes, size_t count) {
+  return file.Create(path) && file.Append(bytes, count) && file.Finish();
 }
 
 }  // namespace
 
 int MelodySet::ExportBlock(const char* path) {
-  FILE* block = fopen(path, "wb");
-  if (!block) return 0;
-  bool complete = fwrite(image_, 1, sizeof image_, block) == sizeof image_;
-
+  sys::StagedFile block, description;
+  if (!Stage(block, path, image_, sizeof image_)) return 0;
   TextString descriptionPath(path);
   const int extension = descriptionPath.FindLast(".bin");
-  if (extension >= 0) {
-    descriptionPath.Overwrite(extension, ".bid");
-    complete = WriteDescription(descriptionPath.Text()) && complete;
-  }
-  // A failed close means the buffered image never reached the disk.
-  complete = fclose(block) == 0 && complete;
-  return complete ? 1 : 0;
+  if (extension < 0) return block.Commit() ? 1 : 0;
+  descriptionPath.Overwrite(extension, ".bid");
+  if (!Stage(description, descriptionPath.Text(), kDescription, kDescriptionSize)) return 0;
+
+  // Both are complete on disk; now the moves. The description goes first:
+  // its text never changes, so putting it back means at most removing it.
+  const bool descriptionExisted = sys::CurrentFileSystem().Exists(description.Target().c_str());
+  if (!description.Commit()) return 0;
+  if (block.Commit()) return 1;
+  if (!descriptionExisted) sys::RemoveKeepingError(description.Target().c_str());
+  return 0;
 }

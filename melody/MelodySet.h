@@ -7,6 +7,7 @@
 
 constexpr int kMelodyCount = 4;
 constexpr int kMelodyTextSize = 2048;  // with the NUL: at most 2047 characters
+constexpr int kMaxMelodyTextLength = kMelodyTextSize - 1;
 constexpr int kBlockImageSize = 2408;
 constexpr int kSlotSize = 602;
 constexpr uint16_t kDefaultTempo = 128;
@@ -34,17 +35,24 @@ class MelodySet {
   // DecodeToBuffer for k = 0..3, each from its own buffer, as Save and Start do.
   void EncodeAll(EncodeObserver* observer = nullptr);
 
-  // 1 when the file was written and closed fully; 0 when it could not be
-  // created (nothing written) or a write or the close failed (disk full):
-  // what was written then stays, for the caller to remove or replace.
+  // The files below are written under a temporary name and moved into
+  // place only when complete; on failure the files at the path are as they
+  // were and sys::LastError says why.
+
+  // 1 when the project file is in place, 0 when it could not be written.
   int SaveProject(const char* path);
-  // 1 opened (whatever it held), 0 not (the set is unchanged). A text longer
-  // than a buffer holds is cut to 2047 bytes; the records after it still load.
+  // 1 when the file was a whole project (see melody/ProjectFormat.h, every
+  // text at most 2047 bytes) and the texts and tempos are now its own; the
+  // image is left alone. 0 when the file cannot be opened or read
+  // (sys::LastError says why), -1 when it is not a whole project. On 0 and
+  // -1 the set is unchanged.
   int LoadProject(const char* path);
-  // The image as the block file at path and, when the path holds ".bin", the
-  // description file with its last ".bin" read as ".bid". 1 when the block
-  // file and the description file it names were written fully, 0 otherwise
-  // (nothing at all when the block file cannot be created).
+  // The image as the block file at path and, when the path holds ".bin",
+  // the description file at the path with its last ".bin" read as ".bid".
+  // 1 when both are in place. 0 otherwise, with both files as they were,
+  // save one case: should the block file fail to move after the description
+  // did, a description that was there before keeps the new text (the same
+  // for every block), and one that was not is removed again.
   int ExportBlock(const char* path);
 
  private:

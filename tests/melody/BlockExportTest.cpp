@@ -1,8 +1,12 @@
 #include "tests/melody/MelodyTestSupport.h"
 
+#include "tests/support/FileFaults.h"
+
 namespace {
 
 namespace fs = std::filesystem;
+using testing_support::FaultyFileSystem;
+using testing_support::kFaultCode;
 
 const std::string kDescription =
     "EEPROM block additional file.\r\nPhone HWid:\r\n131\r\nEEPROM BlockId:\r\n5071\r\n"
@@ -25,9 +29,63 @@ TEST_F(MelodyTest, ExportReplacesTheBlockFileAndItsDescriptionOrSaysItCouldNot) 
   EXPECT_EQ(std::distance(fs::directory_iterator("."), fs::directory_iterator()), 5);
 
   EXPECT_EQ(set.ExportBlock("no-such-folder/melody.bin"), 0);
-  fs::create_directory("busy.bid");  // the description cannot be created
+  fs::create_directory("busy.bid");  // the description cannot be written: neither is
   EXPECT_EQ(set.ExportBlock("busy.bin"), 0);
-  EXPECT_EQ(ReadFile("busy.bin"), image);
+  EXPECT_FALSE(fs::exists("busy.bin"));
+  EXPECT_EQ(std::distance(fs::directory_iterator("."), fs::directory_iterator()), 6);
+}
+
+TEST_F(MelodyTest, ExportWritesBothFilesOrNeither) {
+  enum Before { None, Both, BlockOnly };
+  struct Case {
+    const char* name;
+    Before before;
+    long long spaceLeft;
+    bool flushFails;
+    int renamesBeforeFailure;
+    int result;
+    const char* description;  // what melody.bid holds afterwards: "new", "old" or "" (none)
+  };
+  const Case cases[] = {
+      {"new files", None, -1, false, -1, 1, "new"},
+      {"over old files", Both, -1, false, -1, 1, "new"},
+      {"the disk fills up in the block", Both, 1000, false, -1, 0, "old"},
+      {"the disk fills up in the description", Both, kBlockImageSize + 50, false, -1, 0, "old"},
+      {"the disk fills up with no files before", None, kBlockImageSize + 50, false, -1, 0, ""},
+      {"a flush fails", Both, -1, true, -1, 0, "old"},
+      {"the description cannot move", Both, -1, false, 0, 0, "old"},
+      {"the block cannot move after a new description", BlockOnly, -1, false, 1, 0, ""},
+      // The description's text is the same for every block.
+      {"the block cannot move after the description", Both, -1, false, 1, 0, "new"},
+  };
+  set.EncodeAll();
+  const std::string image(reinterpret_cast<const char*>(set.BlockImage()), kBlockImageSize);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    fs::remove("melody.bin");
+    fs::remove("melody.bid");
+    if (c.before != None) WriteFile("melody.bin", "old block");
+    if (c.before == Both) WriteFile("melody.bid", "old description");
+    FaultyFileSystem files;
+    files.spaceLeft = c.spaceLeft;
+    files.flushFails = c.flushFails;
+    files.renamesBeforeFailure = c.renamesBeforeFailure;
+    sys::SetLastError(0);
+    EXPECT_EQ(set.ExportBlock("melody.bin"), c.result);
+    if (c.result == 0) {
+      EXPECT_EQ(sys::LastError(), kFaultCode);
+      EXPECT_EQ(fs::exists("melody.bin") ? ReadFile("melody.bin") : "", c.before == None ? "" : "old block");
+    } else {
+      EXPECT_EQ(ReadFile("melody.bin"), image);
+    }
+    const std::string description = c.description;
+    EXPECT_EQ(fs::exists("melody.bid"), !description.empty());
+    if (!description.empty()) {
+      EXPECT_EQ(ReadFile("melody.bid"), description == "new" ? kDescription : "old description");
+    }
+    const size_t filesLeft = (fs::exists("melody.bin") ? 1 : 0) + (description.empty() ? 0 : 1);
+    EXPECT_EQ(std::distance(fs::directory_iterator("."), fs::directory_iterator()), filesLeft) << "a temporary left";
+  }
 }
 
 }  // namespace

@@ -1,10 +1,23 @@
 #include "tests/melody/MelodyTestSupport.h"
 
+#include "tests/support/FileFaults.h"
+
 namespace {
+
+namespace fs = std::filesystem;
+using testing_support::FaultyFileSystem;
+using testing_support::kFaultCode;
 
 std::string Word(uint16_t value) { return {static_cast<char>(value & 0xFF), static_cast<char>(value >> 8)}; }
 std::string Record(const std::string& text, uint16_t tempo) {
   return Word(static_cast<uint16_t>(text.size())) + text + Word(tempo);
+}
+
+// Everything a set holds, every byte of its buffers included.
+std::string Contents(MelodySet& set) {
+  std::string all(reinterpret_cast<const char*>(set.BlockImage()), kBlockImageSize);
+  for (int k = 0; k < kMelodyCount; ++k) all += std::string(set.MelodyText(k), kMelodyTextSize) + Word(set.MelodyTempo(k));
+  return all;
 }
 
 // Loads the bytes as a project into a set whose melody 3 held a text before.
@@ -15,11 +28,16 @@ void ExpectLoads(const std::string& bytes, const std::vector<std::string>& texts
   ASSERT_EQ(set.LoadProject("load.bmt"), 1);
   for (int k = 0; k < kMelodyCount; ++k) {
     EXPECT_EQ(std::string(set.MelodyText(k)), texts[k]) << "melody " << k + 1;
+    EXPECT_TRUE(AllBytes(reinterpret_cast<uint8_t*>(set.MelodyText(k)) + texts[k].size(),
+                         kMelodyTextSize - static_cast<int>(texts[k].size()), 0));
     EXPECT_EQ(set.MelodyTempo(k), tempos[k]) << "melody " << k + 1;
   }
 }
 
 TEST_F(MelodyTest, SaveWritesTextsInMelodyOrderAndTempoWordsInStorageOrder) {
+  ASSERT_EQ(set.SaveProject("empty.bmt"), 1);
+  EXPECT_EQ(Hex(reinterpret_cast<const uint8_t*>(ReadFile("empty.bmt").data()), 16),
+            "00 00 80 00 00 00 80 00 00 00 80 00 00 00 80 00");
   const std::vector<std::string> texts = {"C2(1/4)\r\nP(1/4)", "", "\xCC\xE5\xEB\xEE\xE4\xE8\xFF", std::string(2047, 'g')};
   const std::vector<uint16_t> tempos = {0, 65535, 300, 1};
   for (int k = 0; k < kMelodyCount; ++k) {
@@ -31,21 +49,94 @@ TEST_F(MelodyTest, SaveWritesTextsInMelodyOrderAndTempoWordsInStorageOrder) {
   EXPECT_EQ(saved, Record(texts[0], 1) + Record(texts[1], 300) + Record(texts[2], 65535) + Record(texts[3], 0));
   ExpectLoads(saved, texts, tempos);
 
-  EXPECT_EQ(set.LoadProject("absent.bmt"), 0);
   EXPECT_EQ(set.SaveProject("no-such-folder/song.bmt"), 0);
   EXPECT_EQ(set.MelodyText(3), texts[3]);
 }
 
-TEST_F(MelodyTest, ShortAndOverlongFilesLoadWhatTheyHold) {
-  const std::string file = Record("C2(1/4)", 0x1234) + Record("D2(1/8)", 0x0303) + Record("E2(1/2)", 0x0202);
-  ExpectLoads(file.substr(0, 1), {"", "", "", ""}, {128, 128, 128, 128});  // half a length word: 7, no text
-  ExpectLoads(file.substr(0, 10), {"C2(1/4)", "", "", ""}, {128, 128, 128, 0x0034});  // half a tempo word
-  ExpectLoads(file.substr(0, 27), {"C2(1/4)", "D2(1/8)", "E2(", ""}, {128, 128, 0x0303, 0x1234});
-  // A text longer than its buffer is cut; the records after it still load.
-  ExpectLoads(Record(std::string(3000, 'a'), 0x0102) + Record("xyz", 200) + Record("", 7) + Word(0xFFFF) +
-                  std::string(5000, 'b'),
-              {std::string(2047, 'a'), "xyz", "", std::string(2047, 'b')}, {128, 7, 200, 0x0102});
-  ExpectLoads(Record(std::string("ab\0cd", 5), 90), {"ab", "", "", ""}, {128, 128, 128, 90});
+TEST_F(MelodyTest, ASaveThatFailsLeavesTheOldProjectByteForByte) {
+  struct Case {
+    const char* name;
+    long long spaceLeft;
+    bool flushFails;
+    int renamesBeforeFailure;
+  };
+  const Case cases[] = {
+      {"the disk fills up midway", 20, false, -1},
+      {"the flush fails", -1, true, -1},
+      {"the rename fails", -1, false, 0},
+  };
+  strcpy(set.MelodyText(0), "C2(1/4) D2(1/8) E2(1/8) F2(1/4) G2(1/2)");
+  const std::string old = Record("E2(1/2)", 90) + Record("", 128) + Record("", 128) + Record("", 128);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    WriteFile("song.bmt", old);
+    FaultyFileSystem files;
+    files.spaceLeft = c.spaceLeft;
+    files.flushFails = c.flushFails;
+    files.renamesBeforeFailure = c.renamesBeforeFailure;
+    sys::SetLastError(0);
+    EXPECT_EQ(set.SaveProject("song.bmt"), 0);
+    EXPECT_EQ(sys::LastError(), kFaultCode);
+    EXPECT_EQ(ReadFile("song.bmt"), old);
+    EXPECT_EQ(std::distance(fs::directory_iterator("."), fs::directory_iterator()), 1) << "a temporary left";
+  }
+}
+
+TEST_F(MelodyTest, LoadRefusesWhatIsNotAWholeProjectAndChangesNothing) {
+  const std::string good = Record("C2(1/4)", 0x1234) + Record("D2(1/8)", 0x0303) + Record("", 7) + Record("E2(1/2)", 200);
+  set.EncodeAll();
+  const std::string block(reinterpret_cast<const char*>(set.BlockImage()), kBlockImageSize);
+  const std::string fits(kMaxMelodyTextLength, 'a');
+  const std::pair<const char*, std::string> cases[] = {
+      {"an empty file", ""},
+      {"half a length word", good.substr(0, 1)},
+      {"cut inside a text", good.substr(0, 27)},
+      {"cut inside the last tempo", good.substr(0, good.size() - 1)},
+      {"one byte too many", good + "x"},
+      {"a length running past the end", Word(0xFFFF) + good},
+      {"a zero byte in a text", Record(std::string("ab\0cd", 5), 90) + good.substr(11)},
+      {"a text of 2048 bytes", Record(fits + "a", 1) + Record("", 2) + Record("", 3) + Record("", 4)},
+      {"four texts of 2048 bytes", Record(fits + "a", 1) + Record(fits + "a", 2) + Record(fits + "a", 3) +
+                                       Record(fits + "a", 4)},
+      {"a block file", block},
+  };
+  // Every byte set apart from a fresh set's, behind the texts' ends too.
+  for (int k = 0; k < kMelodyCount; ++k) {
+    memset(set.MelodyText(k), 'q', kMelodyTextSize);
+    set.MelodyText(k)[k * 100] = '\0';
+    set.MelodyTempo(k) = static_cast<uint16_t>(1000 + k);
+  }
+  memset(set.BlockImage(), 0xAB, kBlockImageSize);
+  const std::string before = Contents(set);
+  for (const auto& [name, bytes] : cases) {
+    SCOPED_TRACE(name);
+    WriteFile("bad.bmt", bytes);
+    EXPECT_EQ(set.LoadProject("bad.bmt"), -1);
+    EXPECT_TRUE(Contents(set) == before);
+  }
+
+  // Nothing to read: 0, and the system's reason.
+  fs::create_directory("folder.bmt");
+  for (const char* path : {"absent.bmt", "folder.bmt"}) {
+    sys::SetLastError(0);
+    EXPECT_EQ(set.LoadProject(path), 0) << path;
+    EXPECT_NE(sys::LastError(), 0u) << path;
+    EXPECT_TRUE(Contents(set) == before) << path;
+  }
+  WriteFile("good.bmt", good);
+  {
+    FaultyFileSystem files;
+    files.readFails = true;
+    EXPECT_EQ(set.LoadProject("good.bmt"), 0);
+    EXPECT_EQ(sys::LastError(), kFaultCode);
+    EXPECT_TRUE(Contents(set) == before);
+  }
+  // The largest project there is loads, and the image stays as it was.
+  ASSERT_EQ(set.LoadProject("good.bmt"), 1);
+  ExpectLoads(good, {"C2(1/4)", "D2(1/8)", "", "E2(1/2)"}, {200, 7, 0x0303, 0x1234});
+  ExpectLoads(Record(fits, 1) + Record(fits, 2) + Record(fits, 3) + Record(fits, 4), {fits, fits, fits, fits},
+              {4, 3, 2, 1});
+  EXPECT_TRUE(AllBytes(set.BlockImage(), kBlockImageSize, 0xAB));
 }
 
 }  // namespace
