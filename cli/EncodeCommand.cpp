@@ -1,7 +1,5 @@
 // quavrel encode: a project into a block file and its description, as the
 // program's Save to a ".bin" path does.
-#include <cerrno>
-#include <cstring>
 #include <memory>
 
 #include "cli/Arguments.h"
@@ -27,8 +25,6 @@ extern const char kEncodeHelp[] =
     "existing files stay as they were.\n";
 
 namespace {
-
-constexpr size_t kDescriptionSize = 93;
 
 // The description file's name for a block file's: its last ".bin" read as ".bid".
 std::string DescriptionPathFor(const std::string& blockPath) {
@@ -57,33 +53,9 @@ int RunEncode(CommandContext& context) {
   set->EncodeAll(&recorder);
   WarnOfEncoding(context, recorder, project);
 
-  // Both files are written under temporary names and checked before
-  // either replaces anything.
-  std::string blockTemporary = TemporaryPathFor(*out);
   std::string description = DescriptionPathFor(*out);
-  std::string descriptionTemporary = TemporaryPathFor(description);
-  errno = 0;
-  set->ExportBlock(blockTemporary.c_str());
-  int exportError = errno;
-  std::string block, descriptionBytes, ignored;
-  bool blockWritten = ReadFileBytes(blockTemporary, kBlockImageSize, &block, &ignored) &&
-                      block == std::string(reinterpret_cast<const char*>(set->BlockImage()), kBlockImageSize);
-  bool descriptionWritten = ReadFileBytes(descriptionTemporary, kDescriptionSize, &descriptionBytes, &ignored) &&
-                            descriptionBytes.size() == kDescriptionSize;
-  if (!blockWritten || !descriptionWritten) {
-    bool created = FileExists(blockTemporary);
-    RemoveQuietly(blockTemporary);
-    RemoveQuietly(descriptionTemporary);
-    if (!created)
-      return context.Failure("cannot create '" + *out + "'" +
-                             (exportError ? std::string(": ") + std::strerror(exportError) : ""));
-    return context.Failure("cannot write '" + (blockWritten ? description : *out) + "'; nothing was written");
-  }
-  if (!CommitTemporary(blockTemporary, *out, &error)) {
-    RemoveQuietly(descriptionTemporary);
-    return context.Failure(error);
-  }
-  if (!CommitTemporary(descriptionTemporary, description, &error)) return context.Failure(error);
+  if (!set->ExportBlock(out->c_str()))
+    return context.Failure("cannot write '" + *out + "' and '" + description + "': " + LastErrorText());
   context.out << "wrote " << *out << " (" << kBlockImageSize << " bytes) and " << description << "\n";
   return kExitSuccess;
 }

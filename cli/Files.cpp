@@ -4,7 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "sys/File.h"
+#include "sys/ErrorText.h"
+#include "sys/SystemInfo.h"
 
 namespace {
 
@@ -50,33 +51,27 @@ bool FileExists(const std::string& path) {
   return true;
 }
 
-std::string TemporaryPathFor(const std::string& path) { return path + ".part"; }
-
-bool WriteFileAtomically(const std::string& path, const std::string& bytes, std::string* error) {
-  std::string temporary = TemporaryPathFor(path);
-  errno = 0;
-  std::FILE* file = std::fopen(temporary.c_str(), "wb");
-  if (!file) {
-    *error = "cannot create '" + path + "': " + Reason();
-    return false;
-  }
-  bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-  bool closed = std::fclose(file) == 0;
-  if (!written || !closed) {
-    *error = "cannot write '" + path + "': " + Reason();
-    RemoveQuietly(temporary);
-    return false;
-  }
-  return CommitTemporary(temporary, path, error);
+bool OutputFile::Create(std::string* error) {
+  return staged_.Create(path_.c_str()) || Failure("cannot create", error);
 }
 
-bool CommitTemporary(const std::string& temporary, const std::string& path, std::string* error) {
-  errno = 0;
-  if (sys::ReplaceFile(temporary.c_str(), path.c_str())) return true;
-  *error = "cannot replace '" + path + "'";
-  if (errno) *error += std::string(": ") + Reason();
-  RemoveQuietly(temporary);
+bool OutputFile::Append(const void* bytes, size_t count, std::string* error) {
+  return staged_.Append(bytes, count) || Failure("cannot write", error);
+}
+
+bool OutputFile::Commit(std::string* error) {
+  if (!staged_.Finish()) return Failure("cannot write", error);
+  return staged_.Commit() || Failure("cannot replace", error);
+}
+
+bool OutputFile::Failure(const char* what, std::string* error) const {
+  *error = std::string(what) + " '" + path_ + "': " + LastErrorText();
   return false;
 }
 
-void RemoveQuietly(const std::string& path) { std::remove(path.c_str()); }
+bool WriteFileAtomically(const std::string& path, const std::string& bytes, std::string* error) {
+  OutputFile file(path);
+  return file.Create(error) && file.Append(bytes.data(), bytes.size(), error) && file.Commit(error);
+}
+
+std::string LastErrorText() { return sys::ErrorText(sys::LastError()); }

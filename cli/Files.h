@@ -1,9 +1,12 @@
 #pragma once
 // Reading whole files, and writing outputs so that a failure never leaves a
 // half-written file: each output is written under a temporary name beside
-// its final one and renamed into place only once it is complete.
+// its final one and moved into place only once it is complete on disk
+// (sys/StagedFile.h). Messages name the file and the system's reason.
 #include <cstddef>
 #include <string>
+
+#include "sys/StagedFile.h"
 
 // The whole file, or false with a message ("cannot read 'x': reason").
 // A file larger than maxBytes is refused as well.
@@ -12,17 +15,25 @@ bool ReadFileBytes(const std::string& path, size_t maxBytes, std::string* bytes,
 // True also for a file that is there but cannot be read.
 bool FileExists(const std::string& path);
 
-// Where an output is written before it replaces path. It keeps path's
-// ending inside it ("x.bin" -> "x.bin.part") so that a ".bin" stays the
-// last ".bin" of the name.
-std::string TemporaryPathFor(const std::string& path);
+// An output written piece by piece. Each step that fails says why in error
+// ("cannot create 'x': reason", "cannot write 'x': reason", "cannot replace
+// 'x': reason") and leaves path as it was, with no temporary behind.
+class OutputFile {
+ public:
+  explicit OutputFile(const std::string& path) : path_(path) {}
+  bool Create(std::string* error);
+  bool Append(const void* bytes, size_t count, std::string* error);
+  bool Commit(std::string* error);
 
-// Writes bytes to a temporary and renames it to path.
+ private:
+  bool Failure(const char* what, std::string* error) const;
+
+  std::string path_;
+  sys::StagedFile staged_;
+};
+
+// An output written whole, through OutputFile.
 bool WriteFileAtomically(const std::string& path, const std::string& bytes, std::string* error);
 
-// Renames a complete temporary to path, replacing what was there. On
-// failure the temporary is removed and path is left as it was.
-bool CommitTemporary(const std::string& temporary, const std::string& path, std::string* error);
-
-// Removes a file if it is there; says nothing either way.
-void RemoveQuietly(const std::string& path);
+// Why the last system call failed, in the system's words.
+std::string LastErrorText();

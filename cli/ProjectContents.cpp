@@ -1,8 +1,6 @@
 #include "cli/ProjectContents.h"
 
-#include <cerrno>
 #include <cstring>
-#include <memory>
 
 #include "cli/Files.h"
 
@@ -10,12 +8,24 @@ namespace {
 
 // Four records of at most 65535 text bytes each, with their length and
 // tempo words.
-constexpr size_t kLargestProject = 4 * (2 + 65535 + 2);
-constexpr size_t kRecordWords = 4;  // length and tempo: 4 bytes a record
+constexpr size_t kLargestProject = kMelodyCount * (kProjectRecordWords + 65535);
 
-uint16_t ReadU16(const std::string& bytes, size_t at) {
-  return static_cast<uint16_t>(static_cast<unsigned char>(bytes[at]) |
-                               static_cast<unsigned char>(bytes[at + 1]) << 8);
+std::string WhyNotAProject(const ProjectProblem& problem) {
+  const std::string melody = "melody " + std::to_string(problem.k + 1) + "'s";
+  switch (problem.fault) {
+    case ProjectFault::EndsInsideRecord:
+      return "it ends inside " + melody + " record (" + std::to_string(problem.count) + " bytes)";
+    case ProjectFault::TextPastEnd:
+      return melody + " text of " + std::to_string(problem.count) + " bytes runs past its end";
+    case ProjectFault::ZeroByte:
+      return melody + " text holds a zero byte";
+    case ProjectFault::BytesFollow:
+      return std::to_string(problem.count) + (problem.count == 1 ? " byte follows" : " bytes follow") +
+             " its four records";
+    case ProjectFault::None:
+      break;
+  }
+  return "it is not";
 }
 
 }  // namespace
@@ -23,37 +33,16 @@ uint16_t ReadU16(const std::string& bytes, size_t at) {
 bool ReadProjectFile(const std::string& path, ProjectContents* project, std::string* error) {
   std::string bytes;
   if (!ReadFileBytes(path, kLargestProject, &bytes, error)) return false;
-  const std::string notProject = "'" + path + "' is not a project file: ";
-  ProjectContents read;
-  size_t at = 0;
-  for (int record = 0; record < kMelodyCount; ++record) {
-    if (bytes.size() - at < kRecordWords) {
-      *error = notProject + "it ends inside melody " + std::to_string(record + 1) + "'s record (" +
-               std::to_string(bytes.size()) + " bytes)";
-      return false;
-    }
-    size_t length = ReadU16(bytes, at);
-    if (bytes.size() - at - kRecordWords < length) {
-      *error = notProject + "melody " + std::to_string(record + 1) + "'s text of " +
-               std::to_string(length) + " bytes runs past its end";
-      return false;
-    }
-    std::string text = bytes.substr(at + 2, length);
-    if (text.find('\0') != std::string::npos) {
-      *error = notProject + "melody " + std::to_string(record + 1) + "'s text holds a zero byte";
-      return false;
-    }
-    read.melodies[record].text = text;
-    // Record r carries the tempo of melody 5 - r.
-    read.melodies[kMelodyCount - 1 - record].tempo = ReadU16(bytes, at + 2 + length);
-    at += kRecordWords + length;
-  }
-  if (at != bytes.size()) {
-    size_t extra = bytes.size() - at;
-    *error = notProject + std::to_string(extra) + (extra == 1 ? " byte follows" : " bytes follow") + " its four records";
+  ProjectView view;
+  ProjectProblem problem;
+  if (!ParseProject(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), &view, &problem)) {
+    *error = "'" + path + "' is not a project file: " + WhyNotAProject(problem);
     return false;
   }
-  *project = read;
+  for (int k = 0; k < kMelodyCount; ++k) {
+    project->melodies[k].text.assign(view.texts[k], view.lengths[k]);
+    project->melodies[k].tempo = view.tempos[k];
+  }
   return true;
 }
 
@@ -80,28 +69,15 @@ bool CheckMelodyText(int number, const std::string& text, std::string* error) {
 }
 
 bool WriteProjectFile(const std::string& path, const ProjectContents& project, std::string* error) {
-  for (int k = 0; k < kMelodyCount; ++k)
-    if (!CheckMelodyText(k + 1, project.melodies[k].text, error)) return false;
-  auto set = std::make_unique<MelodySet>();
-  PutIntoSet(project, set.get());
-  std::string temporary = TemporaryPathFor(path);
-  size_t expectedSize = 4 * kRecordWords;
-  for (const ProjectMelody& melody : project.melodies) expectedSize += melody.text.size();
-  std::string written;
-  std::string ignored;
-  errno = 0;
-  if (!set->SaveProject(temporary.c_str())) {
-    std::string reason = errno ? std::string(": ") + std::strerror(errno) : "";
-    *error = (FileExists(temporary) ? "cannot write '" : "cannot create '") + path + "'" + reason;
-    RemoveQuietly(temporary);
-    return false;
+  ProjectView view;
+  for (int k = 0; k < kMelodyCount; ++k) {
+    const ProjectMelody& melody = project.melodies[k];
+    if (!CheckMelodyText(k + 1, melody.text, error)) return false;
+    view.texts[k] = melody.text.data();
+    view.lengths[k] = melody.text.size();
+    view.tempos[k] = melody.tempo;
   }
-  // The writer does not see every failure (a full disk shows on close):
-  // the file must hold exactly the four records.
-  if (!ReadFileBytes(temporary, expectedSize, &written, &ignored) || written.size() != expectedSize) {
-    RemoveQuietly(temporary);
-    *error = "cannot write '" + path + "': the file came out incomplete";
-    return false;
-  }
-  return CommitTemporary(temporary, path, error);
+  std::string bytes(ProjectFileSize(view), '\0');
+  FormatProject(view, reinterpret_cast<uint8_t*>(&bytes[0]));
+  return WriteFileAtomically(path, bytes, error);
 }

@@ -1,15 +1,14 @@
 #pragma once
 // A project file as the command reads and writes it: four melody texts and
-// tempos, melody 1 first. Reading is stricter than the program's own
-// loader, which takes any file it can open: a file whose four records do
-// not add up to exactly its size, or whose texts hold a zero byte, is
+// tempos, melody 1 first. The file is read by the same check as the
+// program's own loader (melody/ProjectFormat.h): a file whose four records
+// do not add up to exactly its size, or whose texts hold a zero byte, is
 // refused as not being a project.
 #include <cstdint>
 #include <string>
 
 #include "melody/MelodySet.h"
-
-constexpr int kMaxMelodyTextLength = kMelodyTextSize - 1;  // 2047
+#include "melody/ProjectFormat.h"
 
 struct ProjectMelody {
   std::string text;  // code page 1251, as stored
@@ -20,9 +19,9 @@ struct ProjectContents {
   ProjectMelody melodies[kMelodyCount];
 };
 
-// Texts longer than 2047 bytes are read whole: each command decides what
-// to make of them. False with a message when the file cannot be read or is
-// not a project.
+// Texts longer than 2047 bytes are read whole, where the program's loader
+// refuses the file: each command decides what to make of them. False with a
+// message when the file cannot be read or is not a project.
 bool ReadProjectFile(const std::string& path, ProjectContents* project, std::string* error);
 
 // The texts and tempos into a set (its image untouched). Every text must
@@ -33,6 +32,6 @@ void PutIntoSet(const ProjectContents& project, MelodySet* set);
 // with a message naming melody number (1..4) otherwise.
 bool CheckMelodyText(int number, const std::string& text, std::string* error);
 
-// Writes the project through the program's own writer, under a temporary
-// name first: a failure leaves no file and path as it was.
+// Writes the project in the program's own layout, under a temporary name
+// first: a failure leaves no file and path as it was.
 bool WriteProjectFile(const std::string& path, const ProjectContents& project, std::string* error);

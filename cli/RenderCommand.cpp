@@ -1,7 +1,4 @@
 // quavrel render: a melody as the phone would play it, into a WAV file.
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 #include <memory>
 
 #include "cli/Arguments.h"
@@ -35,31 +32,18 @@ namespace {
 constexpr size_t kChunkSamples = 65536;
 
 bool WriteWav(const std::string& path, MelodyRenderer& renderer, std::string* error) {
-  std::string temporary = TemporaryPathFor(path);
-  errno = 0;
-  std::FILE* file = std::fopen(temporary.c_str(), "wb");
-  if (!file) {
-    *error = "cannot create '" + path + "': " + std::strerror(errno);
-    return false;
-  }
+  OutputFile file(path);
   std::string bytes = WavHeader(static_cast<uint32_t>(renderer.TotalSamples()), kRenderSampleRate);
-  bool ok = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+  if (!file.Create(error) || !file.Append(bytes.data(), bytes.size(), error)) return false;
   std::unique_ptr<int16_t[]> samples(new int16_t[kChunkSamples]);
-  while (ok) {
+  for (;;) {
     size_t count = renderer.Render(samples.get(), kChunkSamples);
     if (count == 0) break;
     bytes.clear();
     AppendSamples(samples.get(), count, &bytes);
-    ok = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    if (!file.Append(bytes.data(), bytes.size(), error)) return false;
   }
-  int writeError = errno;
-  ok = std::fclose(file) == 0 && ok;
-  if (!ok) {
-    *error = "cannot write '" + path + "'" + (writeError ? std::string(": ") + std::strerror(writeError) : "");
-    RemoveQuietly(temporary);
-    return false;
-  }
-  return CommitTemporary(temporary, path, error);
+  return file.Commit(error);
 }
 
 }  // namespace

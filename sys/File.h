@@ -1,7 +1,7 @@
 #pragma once
 // The few raw file calls of the error log: open-always with read sharing,
-// seek to end, write, close, delete; and the rename that puts a finished
-// file in place of the old one.
+// seek to end, write, close, delete. Whole files are written through
+// sys/StagedFile.h.
 #include <cstdint>
 
 namespace sys {
@@ -16,8 +16,5 @@ bool SeekToEnd(FileId file);
 unsigned WriteFile(FileId file, const void* bytes, unsigned count);
 void CloseFile(FileId file);
 bool DeleteFile(const char* name);
-// Renames from to to, replacing a file already at to; false when it fails
-// (to is then left as it was).
-bool ReplaceFile(const char* from, const char* to);
 
 }  // namespace sys

@@ -2,8 +2,6 @@
 #include <sys/file.h>
 #include <unistd.h>
 
-#include <cstdio>
-
 #include "sys/File.h"
 #include "sys/Path.h"
 
@@ -40,7 +38,5 @@ void CloseFile(FileId file) {
 }
 
 bool DeleteFile(const char* name) { return unlink(name) == 0; }
-
-bool ReplaceFile(const char* from, const char* to) { return std::rename(from, to) == 0; }
 
 }  // namespace sys

@@ -1,8 +1,7 @@
 #include <windows.h>
-// <windows.h> maps these names onto DeleteFileA and ReplaceFileA; ours are
-// sys:: functions that callers reach without it.
+// <windows.h> maps this name onto DeleteFileA; ours is a sys:: function
+// that callers reach without it.
 #undef DeleteFile
-#undef ReplaceFile
 
 #include "sys/File.h"
 #include "sys/Path.h"
@@ -36,9 +35,5 @@ void CloseFile(FileId file) {
 }
 
 bool DeleteFile(const char* name) { return DeleteFileA(name) != 0; }
-
-bool ReplaceFile(const char* from, const char* to) {
-  return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING) != 0;
-}
 
 }  // namespace sys

@@ -51,7 +51,7 @@ TEST(EncodeCommand, RefusesBadInputAndLeavesNothingHalfWritten) {
   ExpectFailure({"encode", "absent.bmt", "-o", "old.bin"}, 1, "cannot read 'absent.bmt'");
   ExpectFailure({"encode", "short.bmt", "-o", "old.bin"}, 1, "not a project file");
   ExpectFailure({"encode", "long.bmt", "-o", "old.bin"}, 1, "melody 1 of 'long.bmt' is 2048 bytes long");
-  ExpectFailure({"encode", "p.bmt", "-o", "absent/out.bin"}, 1, "cannot create 'absent/out.bin'");
+  ExpectFailure({"encode", "p.bmt", "-o", "absent/out.bin"}, 1, "cannot write 'absent/out.bin' and 'absent/out.bid': ");
   ExpectFailure({"encode", "p.bmt", "-o", "out.BIN"}, 2, "must end in \".bin\": out.BIN");
   ExpectFailure({"encode", "p.bmt"}, 2, "-o OUT.bin");
   EXPECT_EQ(ReadFile("old.bin"), "old block");
