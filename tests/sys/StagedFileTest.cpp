@@ -1,7 +1,5 @@
 #include "tests/sys/FileTestSupport.h"
 
-#include "sys/FileSystem.h"
-
 using namespace file_testing;
 using testing_support::FaultyFileSystem;
 using testing_support::kFaultCode;
@@ -70,34 +68,6 @@ TEST(StagedFile, WritesBesideATemporaryLeftBehind) {
   EXPECT_EQ(ReadFile("song.bmt"), kNew);
   EXPECT_EQ(ReadFile("song.bmt.part"), "left by a crash");
   EXPECT_EQ(NamesIn("."), (std::vector<std::string>{"song.bmt", "song.bmt.part"}));
-}
-
-TEST(FileSystem, ReadsAFileUpToTheRoomGiven) {
-  ScopedWorkDir dir;
-  WriteFile("five.bmt", "12345");
-  struct Case {
-    const char* path;
-    size_t capacity;
-    bool read;
-    std::string bytes;
-  };
-  const Case cases[] = {
-      {"five.bmt", 6, true, "12345"},
-      {"five.bmt", 5, true, "12345"},
-      {"five.bmt", 3, true, "123"},
-      {"absent.bmt", 6, false, ""},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(std::string(c.path) + " into " + std::to_string(c.capacity));
-    char buffer[8] = {};
-    size_t size = 99;
-    sys::SetLastError(0);
-    EXPECT_EQ(sys::CurrentFileSystem().Read(c.path, buffer, c.capacity, &size), c.read);
-    EXPECT_EQ(std::string(buffer, c.read ? size : 0), c.bytes);
-    if (!c.read) {
-      EXPECT_EQ(sys::LastError(), 2u);  // ENOENT and ERROR_FILE_NOT_FOUND alike
-    }
-  }
 }
 
 }  // namespace
