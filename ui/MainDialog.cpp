@@ -26,6 +26,8 @@ LRESULT MainDialog::OnInitDialog() {
   CenterWindow();
   SetTitleFromId(IDS_TITLE);
   SendDlgItemMessageA(window_, IDC_MELODY1, BM_SETCHECK, 1, 0);
+  // What can be typed is what a melody keeps: its buffer and the NUL.
+  SendDlgItemMessageA(window_, IDC_MELODY_TEXT, EM_LIMITTEXT, kMelodyTextSize - 1, 0);
   SendDlgItemMessageA(window_, IDC_TEMPO, EM_LIMITTEXT, kTempoEditLimit, 0);
   SendDlgItemMessageA(window_, IDC_TEMPO_ARROWS, UDM_SETRANGE, 1, kTempoArrowRange);
   SetDlgItemInt(window_, IDC_TEMPO, kInitialTempo, FALSE);
@@ -34,6 +36,12 @@ LRESULT MainDialog::OnInitDialog() {
 }
 
 LRESULT MainDialog::OnClose(int code) {
+  // A power job holds the dialog as it always has; a close sent meanwhile
+  // waits for it to end.
+  if (powerRunning_) {
+    closeAfterPower_ = code;
+    return 0;
+  }
   // The worker must be gone before the window and this object are.
   closing_ = true;
   StopUpload();
@@ -44,6 +52,12 @@ LRESULT MainDialog::OnClose(int code) {
 
 LRESULT MainDialog::OnCommand(WPARAM wParam, LPARAM lParam) {
   const int id = LOWORD(wParam);
+  // While a power job runs the dialog answers no buttons, as before: only
+  // a close is kept for its end.
+  if (powerRunning_) {
+    if (id == IDCANCEL) OnClose(1);
+    return 0;
+  }
   if (id >= IDC_MELODY1 && id <= IDC_MELODY4 && id - IDC_MELODY1 != currentMelody_)
     SwitchMelody(id - IDC_MELODY1);
   switch (id) {
@@ -94,24 +108,41 @@ void MainDialog::SwitchMelody(int k) {
 
 void MainDialog::Save() {
   StoreTextBuffer(window_, IDC_MELODY_TEXT, currentMelody_);
-  const char* path = SaveFileDialog(window_, IDS_FILE_FILTER, "bin");
-  if (!*path) return;
-  if (IsBlockFileName(path)) {
-    Melodies().EncodeAll();
-    Melodies().ExportBlock(path);
-  } else {
-    Melodies().SaveProject(path);
-  }
+  // The file dialog's buffer is shared: keep the path.
+  const std::string path = SaveFileDialog(window_, IDS_FILE_FILTER, "bin");
+  if (path.empty()) return;
+  const bool block = IsBlockFileName(path.c_str());
+  if (block) Melodies().EncodeAll();
+  // Either the file is written whole or the old one stays: but the user
+  // must know which.
+  if ((block ? Melodies().ExportBlock(path.c_str()) : Melodies().SaveProject(path.c_str())) == 1) return;
+  const unsigned error = GetLastError();
+  LogError(block ? "ExportBlock(%s),error code: %d" : "SaveProject(%s),error code: %d", path.c_str(),
+           static_cast<int>(error));
+  FileErrorBox(window_, IDS_SAVE_FAILED, path.c_str(), error);
 }
 
 void MainDialog::Load() {
-  const char* path = OpenFileDialog(window_, IDS_FILE_FILTER, "bmt");
-  if (!*path) return;
-  if (!IsProjectFileName(path)) {
-    ResMessageBox(window_, IDS_LOAD_ERROR_TEXT, IDS_LOAD_ERROR_CAPTION, MB_OK);
+  const std::string path = OpenFileDialog(window_, IDS_FILE_FILTER, "bmt");
+  if (path.empty()) return;
+  if (!IsProjectFileName(path.c_str())) {
+    ResMessageBox(window_, IDS_NOT_A_PROJECT, IDS_ERROR_CAPTION, MB_OK);
     return;
   }
-  if (!Melodies().LoadProject(path)) return;
+  // What is not a whole project changes nothing: the melodies stay.
+  const int loaded = Melodies().LoadProject(path.c_str());
+  if (loaded != 1) {
+    const unsigned error = GetLastError();
+    if (loaded == 0) {
+      LogError("LoadProject(%s),error code: %d", path.c_str(), static_cast<int>(error));
+      FileErrorBox(window_, IDS_OPEN_FAILED, path.c_str(), error);
+    } else {
+      // Read well enough: no system error to tell.
+      LogError("LoadProject(%s, not a project),error code: %d", path.c_str(), 0);
+      ResMessageBox(window_, IDS_NOT_A_PROJECT, IDS_ERROR_CAPTION, MB_OK);
+    }
+    return;
+  }
   Melodies().ClearBlockImage();
   currentMelody_ = 0;
   SendDlgItemMessageA(window_, IDC_MELODY2, BM_SETCHECK, 0, 0);

@@ -43,9 +43,12 @@ class MainDialog : public DialogBase, public PhoneJobView {
   void Power();
   bool UploadRunning() const;
   static DWORD WINAPI UploadThread(LPVOID dialog);
+  static DWORD WINAPI PowerThread(LPVOID dialog);
 
   int currentMelody_ = 0;
   int portIndex_ = 0;
+  bool powerRunning_ = false;  // window thread only
+  int closeAfterPower_ = -1;   // a close that came while it ran
   std::atomic<bool> closing_{false};
   std::atomic<bool> cancelUpload_{false};
   std::unique_ptr<UploadRequest> upload_;

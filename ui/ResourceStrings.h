@@ -11,3 +11,7 @@ char* ResString(unsigned id);
 // MessageBoxA with the texts of textId and captionId (looked up into texts
 // of its own).
 int ResMessageBox(HWND owner, unsigned textId, unsigned captionId, UINT type);
+
+// The error box of a file operation that failed: the text of textId, the
+// file, and what the system says of error, under the caption "Ошибка".
+int FileErrorBox(HWND owner, unsigned textId, const char* path, unsigned error);

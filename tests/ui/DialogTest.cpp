@@ -79,7 +79,18 @@ class DialogWindow : public testing::Test {
   // Save (IDOK) or Load through the file dialog.
   bool Choose(int button, const char* name) {
     program.ClickLater(button);
-    return program.AnswerFileDialog(PathOf(name));
+    return program.AnswerFileDialog(name[0] && name[1] == ':' ? name : PathOf(name));
+  }
+  // The message box a Save or Load put up: its caption and its text, once
+  // it has been closed.
+  std::pair<std::string, std::string> CloseBox() {
+    HWND box = program.WaitForOwnedWindow();
+    if (!box) return {"no message box", ""};
+    std::pair<std::string, std::string> shown{WindowText(box), WindowText(GetDlgItem(box, 0xFFFF))};
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    WaitFor([&] { return !IsWindow(box); });
+    program.Responsive();
+    return shown;
   }
 
   ScopedWorkDir dir;
@@ -215,10 +226,66 @@ TEST_F(DialogWindow, SaveWritesProjectsAndBlocksAndLoadTakesProjectsBack) {
   // Behind melody 1's end the image holds zeros again, as in a fresh set.
   ASSERT_TRUE(Choose(IDOK, "short.bin"));
   MelodySet loaded;
-  ASSERT_TRUE(loaded.LoadProject(PathOf("short.bmt").c_str()));
+  ASSERT_EQ(1, loaded.LoadProject(PathOf("short.bmt").c_str()));
   loaded.EncodeAll();
   ASSERT_TRUE(loaded.ExportBlock(PathOf("expected.bin").c_str()));
   EXPECT_EQ(FileOf("expected.bin"), FileOf("short.bin"));
+}
+
+TEST_F(DialogWindow, AFailedSaveOrLoadSaysWhyAndLosesNothing) {
+  program.SetText(IDC_MELODY_TEXT, "C2(1/4) D2(1/8)");
+  program.SetText(IDC_TEMPO, "150");
+  ASSERT_TRUE(Choose(IDOK, "before.bmt"));
+  // Nowhere to write: a folder that is not there, and one nobody may write to.
+  for (const char* target : {"missing\\song.bmt", "missing\\song.bin", "Z:\\proc\\song.bmt"}) {
+    ASSERT_TRUE(Choose(IDOK, target));
+    const auto [caption, text] = CloseBox();
+    EXPECT_EQ("Ошибка", caption) << target;
+    EXPECT_EQ(0u, text.find("Не удалось сохранить файл\r\n")) << text;
+  }
+  EXPECT_FALSE(std::filesystem::exists(dir.Path() / "missing"));
+  const std::string log = FileOf("Error.log");
+  EXPECT_NE(std::string::npos, log.find("SaveProject(" + PathOf("missing\\song.bmt") + "),error code: 3")) << log;
+  EXPECT_NE(std::string::npos, log.find("ExportBlock(" + PathOf("missing\\song.bin") + "),error code: 3")) << log;
+
+  // What is not a whole project is not loaded: the melodies stay as they are.
+  const std::string project = FileOf("before.bmt");
+  testing_support::WriteFile(dir.Path() / "cut.bmt", project.substr(0, project.size() - 1));
+  testing_support::WriteFile(dir.Path() / "longer.bmt", project + "x");
+  testing_support::WriteFile(dir.Path() / "empty.bmt", "");
+  testing_support::WriteFile(dir.Path() / "block.bmt", std::string(2408, '\xFF'));
+  testing_support::WriteFile(dir.Path() / "overrun.bmt", std::string("\xFF\x7F", 2) + project);
+  program.Click(IDC_MELODY3);
+  program.SetText(IDC_MELODY_TEXT, "E2(1/4)");
+  for (const char* name : {"cut.bmt", "longer.bmt", "empty.bmt", "block.bmt", "overrun.bmt"}) {
+    ASSERT_TRUE(Choose(IDC_LOAD, name));
+    EXPECT_EQ(std::make_pair(std::string("Ошибка"),
+                             std::string("Загрузка возможна, только из формата bmt, который создает данная программа")),
+              CloseBox())
+        << name;
+  }
+  ASSERT_TRUE(Choose(IDC_LOAD, "absent.bmt"));
+  const auto [caption, text] = CloseBox();
+  EXPECT_EQ("Ошибка", caption);
+  EXPECT_EQ(0u, text.find("Не удалось открыть файл\r\n" + PathOf("absent.bmt"))) << text;
+  EXPECT_TRUE(program.Checked(IDC_MELODY3));
+  EXPECT_EQ("E2(1/4)", program.EditText(IDC_MELODY_TEXT));
+  program.Click(IDC_MELODY1);
+  EXPECT_EQ("C2(1/4) D2(1/8)", program.EditText(IDC_MELODY_TEXT));
+  EXPECT_EQ("150", program.EditText(IDC_TEMPO));
+  EXPECT_NE(std::string::npos, FileOf("Error.log").find("LoadProject(" + PathOf("cut.bmt") + ", not a project)"));
+}
+
+TEST_F(DialogWindow, TheMelodyEditKeepsWhatAMelodyCanHold) {
+  // Pasted and typed past the limit: what is on screen is what is saved.
+  const std::string text(2100, 'P');
+  SendMessageA(program.Control(IDC_MELODY_TEXT), EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text.c_str()));
+  SendMessageA(program.Control(IDC_MELODY_TEXT), WM_CHAR, 'Q', 0);
+  EXPECT_EQ(std::string(2047, 'P'), program.EditText(IDC_MELODY_TEXT));
+  ASSERT_TRUE(Choose(IDOK, "long.bmt"));
+  MelodySet saved;
+  ASSERT_EQ(1, saved.LoadProject(PathOf("long.bmt").c_str()));
+  EXPECT_EQ(std::string(2047, 'P'), saved.MelodyText(0));
 }
 
 TEST(DialogSession, TheLogStartsAfreshAndEnterAndEscapeActOnTheirEdits) {

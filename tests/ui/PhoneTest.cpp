@@ -1,13 +1,15 @@
 // The phone buttons end to end: Quavrel.exe with COM1 wired to the
 // simulated phone on a pseudo-terminal. phone_tests.sh runs these tests
-// against a working phone and against one that always refuses one chunk,
-// naming it in QUAVREL_PHONE_SIM; each test needs one of them and is
-// skipped otherwise. The driver ends a program that a test leaves running.
+// against a working phone, one that always refuses one chunk and a stubborn
+// one (it stops answering after the pings, and its power key is never
+// pressed), naming it in QUAVREL_PHONE_SIM; each test needs one of them and
+// is skipped otherwise. The driver ends a program that a test leaves running.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
@@ -91,6 +93,37 @@ StatusWatch Press(ProgramDriver& program, int id, const std::vector<std::string>
   return watch;
 }
 
+// Watches from a thread of its own for text to come up on the status line,
+// and tells whether it was painted while it stood there: the line's pixels
+// then differ from what they were when the watch began. (A text can be set
+// and never painted, when the window's thread is kept busy.)
+class PaintProbe {
+ public:
+  PaintProbe(ProgramDriver& program, std::string text)
+      : program_(program), text_(std::move(text)), before_(program.ScreenPixels(IDC_STATUS)), thread_([this] {
+          if (!WaitFor([&] { return program_.Text(IDC_STATUS) == text_; }, 120000)) return;
+          WaitFor([&] {
+            if (program_.Text(IDC_STATUS) != text_) return true;
+            painted_ = program_.ScreenPixels(IDC_STATUS) != before_;
+            return painted_.load();
+          }, 10000);
+        }) {}
+  ~PaintProbe() {
+    if (thread_.joinable()) thread_.join();
+  }
+  bool Painted() {
+    thread_.join();
+    return painted_;
+  }
+
+ private:
+  ProgramDriver& program_;
+  const std::string text_;
+  const std::vector<uint32_t> before_;
+  std::atomic<bool> painted_{false};
+  std::thread thread_;
+};
+
 // Whether seen shows want's texts in this order and ends with the last.
 testing::AssertionResult ShowsInOrder(const std::vector<std::string>& seen,
                                       const std::vector<std::string>& want) {
@@ -103,7 +136,7 @@ testing::AssertionResult ShowsInOrder(const std::vector<std::string>& seen,
 
 }  // namespace
 
-TEST(PhoneButtons, StartWritesTheStoredMelodiesLocksOutOtherJobsAndNeedsAPort) {
+TEST(PhoneButtons, StartWritesWhatIsOnScreenLocksOutOtherJobsAndNeedsAPort) {
   REQUIRE_PHONE("working");
   ScopedWorkDir dir;
   ProgramDriver program(dir.Path().string());
@@ -112,11 +145,12 @@ TEST(PhoneButtons, StartWritesTheStoredMelodiesLocksOutOtherJobsAndNeedsAPort) {
   program.SetText(IDC_MELODY_TEXT, melody);
   program.SetText(IDC_TEMPO, "150");
   program.Click(IDC_MELODY2);
-  // Melody 2 stays on screen only: Start takes what the set holds.
+  // Melody 2 typed and not yet switched away from: Start takes it as shown.
   program.SetText(IDC_MELODY_TEXT, "A1(1/4)");
   MelodySet expected;
   strcpy(expected.MelodyText(0), melody);
   expected.MelodyTempo(0) = 150;
+  strcpy(expected.MelodyText(1), "A1(1/4)");
   expected.EncodeAll();
   const std::string image(reinterpret_cast<const char*>(expected.BlockImage()), kBlockImageSize);
   std::string eeprom = std::string("Z:") + getenv("QUAVREL_PHONE_EEPROM");
@@ -143,9 +177,12 @@ TEST(PhoneButtons, StartWritesTheStoredMelodiesLocksOutOtherJobsAndNeedsAPort) {
   watch = Press(program, IDC_START, kUploadEnds);
   EXPECT_EQ(kOpenFailed, watch.texts.back());
   EXPECT_FALSE(watch.buttonsDisabled);
-  // Power off on that port fails and says so for 4 seconds.
+  // Power off on that port fails and says so for 4 seconds, on screen
+  // while the dialog waits.
+  PaintProbe failed(program, kSwitchOffFailed);
   watch = Press(program, IDC_POWER, {kReadAgain});
   EXPECT_TRUE(ShowsInOrder(watch.texts, {kSwitchOffFailed, kReadAgain}));
+  EXPECT_TRUE(failed.Painted());
   EXPECT_EQ("Power Off", program.Text(IDC_POWER));
 }
 
@@ -187,7 +224,36 @@ TEST(PhoneButtons, RefusedChunkThenSwitchedOffSilentAndOnAgain) {
   EXPECT_TRUE(ShowsInOrder(watch.texts, {kConnecting, kSilent}));
   EXPECT_FALSE(watch.buttonsDisabled);
 
+  PaintProbe pressKey(program, kPressPowerKey), switchingOn(program, kSwitchingOn);
   watch = Press(program, IDC_POWER, {kReadAgain, kSwitchOnFailed});
   EXPECT_TRUE(ShowsInOrder(watch.texts, {kPressPowerKey, kSwitchingOn, kReadAgain}));
+  EXPECT_TRUE(pressKey.Painted());
+  EXPECT_TRUE(switchingOn.Painted());
   EXPECT_EQ("Power Off", program.Text(IDC_POWER));
+}
+
+TEST(PhoneButtons, AStubbornPhoneEndsEachJobOnItsFailureText) {
+  REQUIRE_PHONE("stubborn");
+  ScopedWorkDir dir;
+  ProgramDriver program(dir.Path().string());
+  ASSERT_TRUE(program.Started());
+  // It answers the pings, then not the information query: no connection.
+  StatusWatch watch = Press(program, IDC_START, kUploadEnds);
+  EXPECT_TRUE(ShowsInOrder(watch.texts, {kConnecting, kConnected, kSilent}));
+  EXPECT_TRUE(watch.buttonsDisabled);
+
+  watch = Press(program, IDC_POWER, {kSwitchingOff, kReadAgain});
+  EXPECT_EQ(kSwitchingOff, watch.texts.back());
+  // Nobody presses its key: the instruction to do so shows all the while,
+  // and after the failure the button offers what its next press does.
+  PaintProbe pressKey(program, kPressPowerKey);
+  watch = Press(program, IDC_POWER, {kReadAgain, kSwitchOnFailed});
+  EXPECT_TRUE(ShowsInOrder(watch.texts, {kPressPowerKey, kSwitchOnFailed}));
+  EXPECT_TRUE(pressKey.Painted());
+  EXPECT_EQ("Power On", program.Text(IDC_POWER));
+  PostMessageA(program.Dialog(), WM_SYSCOMMAND, SC_CLOSE, 0);
+  EXPECT_EQ(0u, program.WaitForExit());
+  const std::string log = ReadFile(dir.Path() / "Error.log");
+  EXPECT_NE(std::string::npos, log.find("UploadJob(COM1, no answer to the information query of block 5071)")) << log;
+  EXPECT_NE(std::string::npos, log.find("PowerOnJob(COM1, no boot handshake in 10 attempts)")) << log;
 }

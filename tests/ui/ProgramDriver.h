@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "base/Cp1251.h"
 
@@ -96,6 +97,38 @@ class ProgramDriver {
     PostMessageA(Control(id), WM_KEYDOWN, key, 1 | (scan << 16));
     PostMessageA(Control(id), WM_KEYUP, key, 1 | (scan << 16) | 0xC0000000u);
   }
+  // A control as the screen shows it now, pixel by pixel: whether a text
+  // that was set has also been painted is seen here, not in the window's
+  // own text.
+  std::vector<uint32_t> ScreenPixels(int id) const {
+    RECT place = {};
+    GetWindowRect(Control(id), &place);
+    const int width = place.right - place.left, height = place.bottom - place.top;
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    HDC screen = GetDC(nullptr);
+    HDC copy = CreateCompatibleDC(screen);
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    std::vector<uint32_t> pixels;
+    if (bitmap) {
+      HGDIOBJ previous = SelectObject(copy, bitmap);
+      BitBlt(copy, 0, 0, width, height, screen, place.left, place.top, SRCCOPY);
+      GdiFlush();
+      pixels.assign(static_cast<uint32_t*>(bits), static_cast<uint32_t*>(bits) + width * height);
+      SelectObject(copy, previous);
+      DeleteObject(bitmap);
+    }
+    DeleteDC(copy);
+    ReleaseDC(nullptr, screen);
+    return pixels;
+  }
+
   // Waits until the program's window thread takes messages again.
   bool Responsive() const {
     DWORD_PTR result = 0;
