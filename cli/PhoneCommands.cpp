@@ -3,7 +3,6 @@
 // status texts printed as they come.
 #include "cli/PhoneCommands.h"
 
-#include <cctype>
 #include <memory>
 #include <string>
 
@@ -15,6 +14,7 @@
 #include "cli/TerminalText.h"
 #include "link/PhoneJobs.h"
 #include "melody/MelodySet.h"
+#include "sys/Serial.h"
 #include "sys/StringTable.h"
 #include "sys/SystemInfo.h"
 
@@ -61,8 +61,6 @@ extern const char kPowerOnHelp[] =
 
 namespace {
 
-constexpr int kChunkSize = 20;
-
 // The jobs open "COM1" + index. A port named COM1..COM9 is given to them as
 // its index; any other device is given as COM1, which this opener maps onto
 // it for as long as the command runs.
@@ -74,11 +72,9 @@ struct PortChoice {
 
 bool ParsePort(const std::string& text, PortChoice* choice) {
   if (text.empty()) return false;
-  const bool named = text.size() == 4 && std::toupper(static_cast<unsigned char>(text[0])) == 'C' &&
-                     std::toupper(static_cast<unsigned char>(text[1])) == 'O' &&
-                     std::toupper(static_cast<unsigned char>(text[2])) == 'M' && text[3] >= '1' &&
-                     text[3] <= '9';
-  choice->index = named ? text[3] - '1' : 0;
+  const int number = sys::ComPortNumber(text.c_str());
+  const bool named = number != 0;
+  choice->index = named ? number - 1 : 0;
   choice->jobName = "COM" + std::to_string(choice->index + 1);
   choice->userName = named ? choice->jobName : text;
   return true;
@@ -129,7 +125,7 @@ class CommandView : public PhoneJobView, public UploadProgress {
     ++chunks_;
     if (!chunk.taken) ++lost_;
     if (!terminal_) return;
-    out_ << "\r" << chunks_ << " of " << (chunk.size + kChunkSize - 1) / kChunkSize << " chunks";
+    out_ << "\r" << chunks_ << " of " << (chunk.size + kBlockChunkSize - 1) / kBlockChunkSize << " chunks";
     if (lost_) out_ << ", " << lost_ << " not taken";
     out_ << std::flush;
     progressOpen_ = true;

@@ -6,7 +6,6 @@
 
 namespace {
 
-constexpr int kChunkSize = 20;
 constexpr int kSendsPerChunk = 10;
 constexpr uint32_t kPauseAfterSilenceMs = 45;
 
@@ -73,7 +72,7 @@ int SerialPort::WriteBlock(uint16_t blockId, uint16_t size, uint8_t infoByte,
   // No answer to the open is taken as consent; only a refusal stops here.
   if (ComReceive(kBlockServiceType, 2, frame) && frame.payload[0] != kOpenAccepted) return 0;
 
-  const int remainder = size % kChunkSize;
+  const int remainder = size % kBlockChunkSize;
   int offset = 0;
   int reached = size;
   while (offset < size && !state.openRefused) {
@@ -84,11 +83,11 @@ int SerialPort::WriteBlock(uint16_t blockId, uint16_t size, uint8_t infoByte,
       reached = offset;
       break;
     }
-    const int length = (offset + remainder == size) ? remainder : kChunkSize;
+    const int length = (offset + remainder == size) ? remainder : kBlockChunkSize;
     state.NewChunk();
     for (int sends = 0; sends < kSendsPerChunk && !state.taken && !state.openRefused; ++sends) {
       if (sends > 0 && StopRequested()) break;
-      uint8_t payload[5 + kChunkSize] = {kBlockData, Low(blockId), High(blockId), Low(offset),
+      uint8_t payload[5 + kBlockChunkSize] = {kBlockData, Low(blockId), High(blockId), Low(offset),
                                          High(offset)};
       memcpy(payload + 5, data + offset, length);
       SetBlockServicePayload(frame, payload, 5 + length);

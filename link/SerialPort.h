@@ -18,6 +18,8 @@ constexpr uint8_t kNoParity = 0;
 constexpr uint8_t kEvenParity = 2;
 // How long a request waits for its reply (six reads of at most 50 ms).
 constexpr uint32_t kReceiveWindowMs = 300;
+// The data bytes of one chunk of a block write (the last may be shorter).
+constexpr int kBlockChunkSize = 20;
 
 // How the block write dealt with one data chunk.
 struct ChunkReport {

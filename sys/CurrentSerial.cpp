@@ -1,6 +1,8 @@
 // The process's current serial opener: the platform's unless a test or the
 // command line has put its own in place.
 #include <atomic>
+#include <cctype>
+#include <cstring>
 
 #include "sys/Serial.h"
 
@@ -14,5 +16,12 @@ SerialOpener& CurrentSerialOpener() {
   return opener ? *opener : PlatformSerialOpener();
 }
 void SetSerialOpener(SerialOpener* opener) { currentOpener.store(opener); }
+
+int ComPortNumber(const char* name) {
+  if (!name || std::strlen(name) != 4 || name[3] < '1' || name[3] > '9') return 0;
+  for (int i = 0; i < 3; ++i)
+    if (std::toupper(static_cast<unsigned char>(name[i])) != "COM"[i]) return 0;
+  return name[3] - '0';
+}
 
 }  // namespace sys

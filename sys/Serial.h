@@ -78,6 +78,10 @@ class SerialDevice {
   virtual bool WriteFile(const void* bytes, unsigned count, unsigned* written) = 0;
 };
 
+// The number n of a port named "COMn" (any case, n 1 to 9), or 0 for any
+// other name: such names are the program's own, whatever device they mean.
+int ComPortNumber(const char* name);
+
 class SerialOpener {
  public:
   virtual ~SerialOpener() = default;

@@ -13,7 +13,6 @@
 #include "ui/ResourceStrings.h"
 
 namespace {
-constexpr uint16_t kInitialTempo = 128;
 constexpr int kTempoEditLimit = 3;
 constexpr LPARAM kTempoArrowRange = 0x200;  // maximum 512 (low word), minimum 0
 }  // namespace
@@ -30,7 +29,7 @@ LRESULT MainDialog::OnInitDialog() {
   SendDlgItemMessageA(window_, IDC_MELODY_TEXT, EM_LIMITTEXT, kMelodyTextSize - 1, 0);
   SendDlgItemMessageA(window_, IDC_TEMPO, EM_LIMITTEXT, kTempoEditLimit, 0);
   SendDlgItemMessageA(window_, IDC_TEMPO_ARROWS, UDM_SETRANGE, 1, kTempoArrowRange);
-  SetDlgItemInt(window_, IDC_TEMPO, kInitialTempo, FALSE);
+  SetDlgItemInt(window_, IDC_TEMPO, kDefaultTempo, FALSE);
   SetItemText(IDC_STATUS, "-=Ready=-");
   return 1;
 }

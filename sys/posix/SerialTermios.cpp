@@ -2,7 +2,6 @@
 
 #include <errno.h>
 
-#include <cctype>
 #include <cstring>
 
 namespace sys {
@@ -49,12 +48,8 @@ uint8_t ByteSizeOf(tcflag_t cflag) {
 }  // namespace
 
 std::string DevicePath(const char* name) {
-  if (std::strlen(name) == 4 && std::toupper(static_cast<unsigned char>(name[0])) == 'C' &&
-      std::toupper(static_cast<unsigned char>(name[1])) == 'O' &&
-      std::toupper(static_cast<unsigned char>(name[2])) == 'M' && name[3] >= '1' && name[3] <= '9') {
-    return std::string("/dev/ttyS") + static_cast<char>(name[3] - 1);
-  }
-  return name;
+  const int number = ComPortNumber(name);
+  return number ? "/dev/ttyS" + std::to_string(number - 1) : std::string(name);
 }
 
 speed_t StandardSpeed(uint32_t baud) {
