@@ -79,6 +79,9 @@ int SerialPort::BootHandshake() {
 }
 
 int SerialPort::SendBootCode(unsigned first, unsigned second, unsigned third) {
+  // The four patched bytes are the immediate operands of byte moves in the
+  // code (each follows E7 F0): the values it sets on the phone. Every send
+  // passes the same three, so the code on the wire never changes.
   BootCode[50] = static_cast<uint8_t>(first);
   BootCode[70] = static_cast<uint8_t>(first);
   BootCode[78] = static_cast<uint8_t>(second);

@@ -63,6 +63,10 @@ int SerialPort::ComSetup(uint32_t baud, uint8_t stopBits, uint8_t parity, uint8_
   dcb.ByteSize = byteSize;
   dcb.StopBits = stopBits;
   dcb.Parity = parity;
+  // The letters n, f, r and v fill the special characters: none of them
+  // acts on the line, since software flow control, error replacement and
+  // event waits stay off as the driver reported them. Fixed, so that every
+  // port is set up alike whatever its driver left there.
   dcb.XonChar = 'n';
   dcb.XoffChar = 'f';
   dcb.ErrorChar = 'r';
