@@ -11,7 +11,7 @@
 #include <string>
 
 #include "tests/ui/ProgramDriver.h"
-#include "ui/ControlIds.h"
+#include "texts/ControlIds.h"
 
 int main(int argc, char** argv) {
   const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 3;

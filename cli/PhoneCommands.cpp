@@ -17,6 +17,7 @@
 #include "sys/Serial.h"
 #include "sys/StringTable.h"
 #include "sys/SystemInfo.h"
+#include "texts/ControlIds.h"
 
 #define QUAVREL_PORT_HELP                                                          \
   "PORT is COM1 to COM9 (on Linux /dev/ttyS0 to /dev/ttyS8) or the path of any\n" \
@@ -112,12 +113,12 @@ class CommandView : public PhoneJobView, public UploadProgress {
   CommandView(std::ostream& out, bool terminal) : out_(out), terminal_(terminal) {}
 
   void SetItemTextFromId(int controlId, int stringId) override {
-    if (controlId != kStatusLineId) return;
+    if (controlId != IDC_STATUS) return;
     const char* text = sys::StringTableText(static_cast<unsigned>(stringId));
     Print(TerminalFromCp1251(Utf8ToCp1251(text ? text : "")));
   }
   void SetItemText(int controlId, const char* text) override {
-    if (controlId == kStatusLineId) Print(TerminalFromCp1251(text));
+    if (controlId == IDC_STATUS) Print(TerminalFromCp1251(text));
   }
   void EnableItem(int, int) override {}
 

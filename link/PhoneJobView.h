@@ -1,11 +1,8 @@
 #pragma once
 // What the phone jobs need of whoever shows them: the dialog (its controls)
-// or the command line (its output). Control IDs are those of the dialog.
-
-constexpr int kComButtonId = 1014;
-constexpr int kStartButtonId = 1015;
-constexpr int kPowerButtonId = 1017;
-constexpr int kStatusLineId = 1018;
+// or the command line (its output). Control IDs are those of the dialog
+// (texts/ControlIds.h), string IDs those of the string table
+// (texts/StringIds.h).
 
 class PhoneJobView {
  public:

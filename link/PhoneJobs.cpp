@@ -4,6 +4,8 @@
 #include "diag/ErrorLog.h"
 #include "sys/Clock.h"
 #include "sys/SystemInfo.h"
+#include "texts/ControlIds.h"
+#include "texts/StringIds.h"
 
 int PhoneOn = 1;
 
@@ -11,7 +13,7 @@ namespace {
 
 constexpr unsigned kBootAttempts = 10;
 constexpr uint32_t kStatusPauseMs = 4000;
-constexpr int kPhoneButtons[] = {kComButtonId, kStartButtonId, kPowerButtonId};
+constexpr int kPhoneButtons[] = {IDC_COM, IDC_START, IDC_POWER};
 
 // A job's failure in the error log, so that a user who sends the log can be
 // helped: the job, its port and what went wrong where. The error code is the
@@ -34,10 +36,10 @@ class UploadReporter : public BlockWriteObserver {
   bool Stopped() const { return cancel_ && cancel_->load(); }
 
   void Show(int stringId) {
-    if (view_ && !Stopped()) view_->SetItemTextFromId(kStatusLineId, stringId);
+    if (view_ && !Stopped()) view_->SetItemTextFromId(IDC_STATUS, stringId);
   }
   void ShowText(const char* text) {
-    if (view_ && !Stopped()) view_->SetItemText(kStatusLineId, text);
+    if (view_ && !Stopped()) view_->SetItemText(IDC_STATUS, text);
   }
   void EnableButtons(int enable) {
     for (int id : kPhoneButtons)
@@ -67,50 +69,50 @@ class UploadReporter : public BlockWriteObserver {
 
 // From the open port to the last status text; the caller closes the port.
 PhoneJobResult TalkToPhone(SerialPort& port, UploadRequest& request, UploadReporter& report) {
-  report.Show(kTextConnecting);
+  report.Show(IDS_CONNECTING);
   // The service-mode entry is made even for a phone that already answers.
   port.PingPhone();
   port.EnterServiceMode();
   if (!port.PingPhone()) {
     if (!report.Stopped()) report.Log("no answer to the ping after the service-mode entry");
-    report.Show(kTextPhoneSilent);
+    report.Show(IDS_PHONE_SILENT);
     return PhoneJobResult::PhoneSilent;
   }
   report.EnableButtons(0);
-  report.Show(kTextConnected);
+  report.Show(IDS_CONNECTED);
 
   uint16_t length = 0;
   uint8_t infoByte = 0;
   if (!port.QueryBlockInfo(kMelodyBlockId, &length, &infoByte)) {
     // It answered the ping but not this: it is not answering any more.
     if (!report.Stopped()) report.Log("no answer to the information query of block 5071");
-    report.Show(kTextPhoneSilent);
+    report.Show(IDS_PHONE_SILENT);
     return PhoneJobResult::InfoQueryFailed;
   }
   if (length != kUploadImageSize) {
     TextString what;
     what.Format("block 5071 is %d bytes long, not %d", length, kUploadImageSize);
     report.Log(what.Text());
-    report.Show(kTextSizeDiffers);
+    report.Show(IDS_SIZE_DIFFERS);
     return PhoneJobResult::SizeDiffers;
   }
-  report.Show(kTextWriting);
+  report.Show(IDS_WRITING);
   const int reached =
       port.WriteBlock(kMelodyBlockId, kUploadImageSize, infoByte, request.image, &report);
   if (reached != kUploadImageSize) {
-    report.Show(kTextWriteFailed);
+    report.Show(IDS_WRITE_FAILED);
     return PhoneJobResult::WriteFailed;
   }
-  report.Show(kTextWritten);
+  report.Show(IDS_WRITTEN);
   return PhoneJobResult::Succeeded;
 }
 
 void ShowStatus(PhoneJobView& view, int stringId) {
-  view.SetItemTextFromId(kStatusLineId, stringId);
+  view.SetItemTextFromId(IDC_STATUS, stringId);
 }
 
 void ShowCaption(PhoneJobView& view, int stringId) {
-  view.SetItemTextFromId(kPowerButtonId, stringId);
+  view.SetItemTextFromId(IDC_POWER, stringId);
 }
 
 }  // namespace
@@ -164,22 +166,22 @@ PhoneJobResult PowerOnJob(PhoneJobView& view, int portIndex) {
     LogOpenFailure(portIndex, sys::LastError());
     return PhoneJobResult::PortNotOpened;
   }
-  ShowStatus(view, kTextPressPowerKey);
+  ShowStatus(view, IDS_PRESS_POWER_KEY);
   PhoneJobResult result;
   if (port.BootPowerOn(kBootAttempts)) {
     PhoneOn = 1;
-    ShowStatus(view, kTextSwitchingOn);
+    ShowStatus(view, IDS_SWITCHING_ON);
     sys::Sleep(kStatusPauseMs);
-    ShowStatus(view, kTextReadAgain);
+    ShowStatus(view, IDS_READ_AGAIN);
     result = PhoneJobResult::Succeeded;
   } else {
     LogJobFailure("PowerOnJob", portIndex, "no boot handshake in 10 attempts");
-    ShowStatus(view, kTextSwitchOnFailed);
+    ShowStatus(view, IDS_SWITCH_ON_FAILED);
     result = PhoneJobResult::SwitchOnFailed;
   }
   // The caption says what the next press does: switch off a phone that is
   // on now, or try again to switch this one on.
-  ShowCaption(view, PhoneOn ? kCaptionPowerOff : kCaptionPowerOn);
+  ShowCaption(view, PhoneOn ? IDS_POWER_OFF_CAPTION : IDS_POWER_ON_CAPTION);
   port.ComClose();
   return result;
 }
@@ -191,14 +193,14 @@ PhoneJobResult PowerCommand(PhoneJobView& view, int portIndex) {
     result = PowerOffJob(portIndex);
     if (result == PhoneJobResult::Succeeded) {
       PhoneOn = 0;
-      ShowCaption(view, kCaptionPowerOn);
-      ShowStatus(view, kTextSwitchingOff);
+      ShowCaption(view, IDS_POWER_ON_CAPTION);
+      ShowStatus(view, IDS_SWITCHING_OFF);
     } else {
       // A port that cannot be opened reads as a failed switch-off.
-      ShowCaption(view, kCaptionPowerOff);
-      ShowStatus(view, kTextSwitchOffFailed);
+      ShowCaption(view, IDS_POWER_OFF_CAPTION);
+      ShowStatus(view, IDS_SWITCH_OFF_FAILED);
       sys::Sleep(kStatusPauseMs);
-      ShowStatus(view, kTextReadAgain);
+      ShowStatus(view, IDS_READ_AGAIN);
     }
   } else {
     result = PowerOnJob(view, portIndex);

@@ -13,25 +13,6 @@ class EncodeObserver;
 constexpr int kUploadImageSize = 2408;
 constexpr uint16_t kMelodyBlockId = 5071;
 
-// Status texts by string-table ID.
-enum : int {
-  kTextWriting = 105,
-  kTextSizeDiffers = 106,
-  kTextConnecting = 107,
-  kTextConnected = 108,
-  kTextWritten = 109,
-  kTextWriteFailed = 110,
-  kTextPhoneSilent = 112,
-  kTextSwitchingOff = 114,
-  kTextSwitchOffFailed = 115,
-  kTextPressPowerKey = 118,
-  kTextSwitchingOn = 119,
-  kTextSwitchOnFailed = 120,
-  kTextReadAgain = 121,
-  kCaptionPowerOff = 122,
-  kCaptionPowerOn = 123,
-};
-
 // "Error open: СОМ%d", its СОМ in Cyrillic (code page 1251).
 constexpr const char* kOpenErrorFormat = "Error open: \xD1\xCE\xCC%d";
 

@@ -1,5 +1,7 @@
 #include "sys/StringTable.h"
 
+#include "texts/StringIds.h"
+
 namespace sys {
 namespace {
 struct Entry {
@@ -8,7 +10,7 @@ struct Entry {
 };
 #define QUAVREL_STRING(id, text) {id, text},
 const Entry kEntries[] = {
-#include "ui/StringTable.inc"
+#include "texts/StringTable.inc"
 };
 #undef QUAVREL_STRING
 }  // namespace

@@ -3,7 +3,7 @@
 
 #include "diag/ErrorLog.h"
 #include "melody/MelodySet.h"
-#include "ui/ControlIds.h"
+#include "texts/ControlIds.h"
 #include "ui/Main.h"
 #include "ui/MainDialog.h"
 

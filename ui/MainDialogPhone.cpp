@@ -3,7 +3,7 @@
 // waits for it. The job lock keeps a second job off the port while one runs.
 #include "diag/ErrorLog.h"
 #include "link/PhoneJobs.h"
-#include "ui/ControlIds.h"
+#include "texts/ControlIds.h"
 #include "ui/MainDialog.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include "base/TextString.h"
 #include "sys/ErrorText.h"
 #include "sys/Strings.h"
-#include "ui/ControlIds.h"
+#include "texts/StringIds.h"
 
 namespace {
 constexpr int kStringBufferSize = 1024;

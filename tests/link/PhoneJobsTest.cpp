@@ -4,6 +4,7 @@
 #include "link/PhoneJobs.h"
 #include "melody/MelodySet.h"
 #include "tests/link/LinkTestSupport.h"
+#include "texts/ControlIds.h"
 
 namespace link_test {
 namespace {
@@ -11,7 +12,7 @@ namespace {
 // Writes down what a job showed: a status by its ID, a caption as cID, a
 // text as itself, a control enabled or disabled as +ID or -ID.
 struct RecordingView : PhoneJobView {
-  void SetItemTextFromId(int control, int id) override { Note((control == kPowerButtonId ? "c" : "") + std::to_string(id)); }
+  void SetItemTextFromId(int control, int id) override { Note((control == IDC_POWER ? "c" : "") + std::to_string(id)); }
   void SetItemText(int, const char* text) override { Note(text); }
   void EnableItem(int control, int enable) override { Note((enable ? "+" : "-") + std::to_string(control)); }
   void Note(const std::string& call) {

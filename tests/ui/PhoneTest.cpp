@@ -20,7 +20,7 @@
 #include "melody/MelodySet.h"
 #include "tests/support/TestSupport.h"
 #include "tests/ui/ProgramDriver.h"
-#include "ui/ControlIds.h"
+#include "texts/ControlIds.h"
 
 using testing_support::ReadFile;
 using testing_support::ScopedWorkDir;

@@ -1,15 +1,11 @@
 #pragma once
-// Resource and control IDs of the program, shared by the resource script
-// and the code. The phone controls' IDs are in link/PhoneJobView.h too.
+// The main dialog's resource IDs (its template, its icon) and its controls'
+// IDs, shared by the resource script, the dialog and the phone jobs, which
+// address the dialog's controls by these IDs. Plain defines, for the
+// resource script.
 
 #define IDD_MAIN 101
-#define IDS_FILE_FILTER 103
-#define IDS_TITLE 104
 #define IDI_PROGRAM 104
-#define IDS_ERROR_CAPTION 116
-#define IDS_NOT_A_PROJECT 117
-#define IDS_SAVE_FAILED 124
-#define IDS_OPEN_FAILED 125
 
 #define IDC_MELODY1 1001
 #define IDC_MELODY2 1002
