@@ -8,7 +8,7 @@
 #include <string>
 
 #include "base/TextString.h"
-#include "base/Wsprintf.h"
+#include "sys/posix/Wsprintf.h"
 #include "sys/Format.h"
 
 namespace {

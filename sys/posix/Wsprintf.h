@@ -1,6 +1,7 @@
 #pragma once
 // Our own implementation of the Windows wvsprintfA rules, so that POSIX
-// builds format byte for byte as the Windows build does.
+// builds format byte for byte as the Windows build does. The Windows build
+// compiles it too, only for the tests that hold it to the real wvsprintfA.
 #include <cstdarg>
 
 // Formats into buffer1024 (always NUL-terminated). Returns the length of the

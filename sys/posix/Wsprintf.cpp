@@ -1,4 +1,4 @@
-#include "base/Wsprintf.h"
+#include "sys/posix/Wsprintf.h"
 
 #include <cstring>
 
