@@ -7,7 +7,7 @@
 #include <string>
 
 #include "sim/PhoneSimOptions.h"
-#include "sim/PtyLine.h"
+#include "sim/posix/PtyLine.h"
 #include "sim/SimPhone.h"
 
 namespace sim {

@@ -29,8 +29,8 @@
 namespace sys {
 namespace {
 
-using serialwait::Deadline;
-using serialwait::MonotonicUs;
+using tty::Deadline;
+using tty::MonotonicUs;
 
 enum : unsigned { kDtrEnable = 1, kRtsEnable = 1 };
 
@@ -49,7 +49,7 @@ class PosixSerialDevice : public SerialDevice {
     // Opening a tty raises DTR and RTS, so both lines start enabled.
     kept_.fDtrControl = kDtrEnable;
     kept_.fRtsControl = kRtsEnable;
-    serialtermios::ReadDcb(tio, RateOf(tio), &kept_);
+    serialtermios::ReadDcb(tio, tty::OutputRate(fd_, tio), &kept_);
   }
 
   ~PosixSerialDevice() override {
@@ -65,7 +65,7 @@ class PosixSerialDevice : public SerialDevice {
   bool GetCommState(Dcb* dcb) override {
     termios tio;
     if (tcgetattr(fd_, &tio) != 0) return false;
-    serialtermios::ReadDcb(tio, RateOf(tio), &kept_);
+    serialtermios::ReadDcb(tio, tty::OutputRate(fd_, tio), &kept_);
     *dcb = kept_;
     return true;
   }
@@ -154,12 +154,6 @@ class PosixSerialDevice : public SerialDevice {
   }
 
  private:
-  uint32_t RateOf(const termios& tio) {
-    uint32_t baud = serialtermios::SpeedRate(cfgetospeed(&tio));
-    if (baud == 0) serialrate::GetCustomRate(fd_, &baud);
-    return baud;
-  }
-
   bool ChangeModemLine(unsigned long request, int lines) {
     if (ioctl(fd_, request, &lines) == 0) return true;
     // A pseudo-terminal has no modem-control lines and refuses the request.

@@ -6,11 +6,12 @@
 
 #include "sys/posix/SerialTermios.h"
 #include "sys/posix/SerialWait.h"
+#include "sys/posix/Tty.h"
 
 namespace {
 
 namespace st = sys::serialtermios;
-using sys::serialwait::Deadline;
+using sys::tty::Deadline;
 
 TEST(SerialPortNames, ComOneToNineAreTheFirstNineSerialPorts) {
   EXPECT_EQ("/dev/ttyS0", st::DevicePath("COM1"));

@@ -11,7 +11,7 @@
 #include <memory>
 #include <string>
 
-#include "sim/PtyLine.h"
+#include "sim/posix/PtyLine.h"
 #include "sys/Serial.h"
 #include "tests/support/TestSupport.h"
 

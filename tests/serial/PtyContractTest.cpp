@@ -8,8 +8,8 @@
 #include <thread>
 #include <vector>
 
-#include "sim/PtyLine.h"
-#include "sys/posix/SerialWait.h"
+#include "sim/posix/PtyLine.h"
+#include "sys/posix/Tty.h"
 #include "tests/serial/SerialContract.h"
 
 namespace {
@@ -56,7 +56,7 @@ class PtyContractRig : public serialcontract::Rig {
     return received;
   }
 
-  uint64_t NowUs() override { return sys::serialwait::MonotonicUs(); }
+  uint64_t NowUs() override { return sys::tty::MonotonicUs(); }
   void WaitMs(uint32_t ms) override { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
   unsigned InvalidParameterError() const override { return EINVAL; }
 

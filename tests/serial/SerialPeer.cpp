@@ -14,8 +14,8 @@
 #include <map>
 #include <string>
 
-#include "sim/PtyLine.h"
-#include "sys/posix/SerialWait.h"
+#include "sim/posix/PtyLine.h"
+#include "sys/posix/Tty.h"
 
 namespace {
 
@@ -57,7 +57,7 @@ class Peer {
 
   int MsToNextSend() const {
     if (sends_.empty()) return -1;
-    uint64_t now = sys::serialwait::MonotonicUs();
+    uint64_t now = sys::tty::MonotonicUs();
     uint64_t due = sends_.begin()->first;
     return due <= now ? 0 : static_cast<int>((due - now + 999) / 1000);
   }
@@ -96,7 +96,7 @@ class Peer {
     char hex[16384];
     std::string bytes;
     if (std::sscanf(command.c_str(), "S %u %16383s", &afterMs, hex) == 2 && ParseHex(hex, &bytes)) {
-      sends_.emplace(sys::serialwait::MonotonicUs() + uint64_t{afterMs} * 1000, bytes);
+      sends_.emplace(sys::tty::MonotonicUs() + uint64_t{afterMs} * 1000, bytes);
       return true;
     }
     if (command == "R") {
@@ -122,7 +122,7 @@ class Peer {
   }
 
   bool SendWhatIsDue() {
-    uint64_t now = sys::serialwait::MonotonicUs();
+    uint64_t now = sys::tty::MonotonicUs();
     while (!sends_.empty() && sends_.begin()->first <= now) {
       if (!Send(sends_.begin()->second)) return false;
       sends_.erase(sends_.begin());

@@ -1,4 +1,4 @@
-#include "sim/PtyLine.h"
+#include "sim/posix/PtyLine.h"
 
 #include <errno.h>
 #include <fcntl.h>
@@ -10,15 +10,13 @@
 
 #include <sstream>
 
-#include "sys/posix/SerialCustomRate.h"
-#include "sys/posix/SerialTermios.h"
-#include "sys/posix/SerialWait.h"
+#include "sys/posix/Tty.h"
 
 namespace sim {
 namespace {
 
-using sys::serialwait::Deadline;
-using sys::serialwait::MonotonicUs;
+using sys::tty::Deadline;
+using sys::tty::MonotonicUs;
 
 Deadline DeadlineIn(int timeoutMs) {
   return timeoutMs < 0 ? Deadline::Never() : Deadline::AfterMs(MonotonicUs(), static_cast<uint64_t>(timeoutMs));
@@ -225,8 +223,7 @@ LineSettings PtyLine::Settings() {
   termios tio;
   if (!lineReported_ && slave_ >= 0 && tcgetattr(slave_, &tio) == 0) {
     // The rate and stop bits survive on a pty; size and parity do not.
-    settings.baud = sys::serialtermios::SpeedRate(cfgetospeed(&tio));
-    if (settings.baud == 0) sys::serialrate::GetCustomRate(slave_, &settings.baud);
+    settings.baud = sys::tty::OutputRate(slave_, tio);
     settings.stopBits = (tio.c_cflag & CSTOPB) ? 2 : 1;
   }
   return settings;
