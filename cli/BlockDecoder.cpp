@@ -1,10 +1,10 @@
 #include "cli/BlockDecoder.h"
 
 #include <cstdio>
-#include <cstdlib>
 
-#include "cli/NoteLookup.h"
+#include "melody/DurationTable.h"
 #include "melody/MelodySet.h"
+#include "melody/NoteTable.h"
 
 namespace {
 
@@ -25,23 +25,6 @@ std::string Hex4(unsigned value) {
 bool TerminatorAt(const uint8_t* slot, int at) {
   return at + 3 <= kSlotSize && slot[at] == kTerminator[0] && slot[at + 1] == kTerminator[1] &&
          slot[at + 2] == kTerminator[2];
-}
-
-// The token whose stored duration at this tempo is duration, or the nearest
-// one (first in table order on a tie); exact tells which.
-const DurationRow& TokenFor(uint16_t duration, uint16_t tempo, bool* exact) {
-  const DurationRow* best = nullptr;
-  long bestDistance = 0;
-  for (int i = 0; i < kDurationRowCount; ++i) {
-    const DurationRow& row = DurationTable()[i];
-    long distance = std::labs(static_cast<long>(StoredDuration(row.base, tempo)) - duration);
-    if (!best || distance < bestDistance) {
-      best = &row;
-      bestDistance = distance;
-    }
-  }
-  *exact = bestDistance == 0;
-  return *best;
 }
 
 }  // namespace
@@ -87,7 +70,7 @@ DecodedMelody EventsToNoteText(const std::vector<NoteEvent>& events, uint16_t te
                                std::to_string(note->toneCode) + ")");
     }
     bool exact = false;
-    const DurationRow& duration = TokenFor(event.duration, tempo, &exact);
+    const DurationRow& duration = NearestDuration(event.duration, tempo, &exact);
     if (!exact)
       melody.notices.push_back(number + "duration " + std::to_string(event.duration) +
                                " has no token at tempo " + std::to_string(tempo) +

@@ -5,9 +5,9 @@
 #include "cli/BlockDecoder.h"
 #include "cli/Commands.h"
 #include "cli/EncodeReport.h"
-#include "cli/NoteLookup.h"
 #include "cli/ProjectContents.h"
 #include "cli/TextDisplay.h"
+#include "melody/DurationTable.h"
 
 extern const char kCheckHelp[] =
     "Usage: quavrel check PROJECT.bmt\n"

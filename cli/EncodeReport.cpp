@@ -2,12 +2,11 @@
 
 #include <cctype>
 
-#include "cli/NoteLookup.h"
 #include "cli/TextDisplay.h"
+#include "melody/DurationTable.h"
+#include "melody/NoteTable.h"
 
 namespace {
-
-constexpr int kDurationTokenLimit = 10;
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
@@ -15,20 +14,6 @@ std::string Quoted(const std::string& token) { return "\"" + Printable(token) + 
 
 std::string Where(int k, const std::string& text, int position) {
   return "melody " + std::to_string(k + 1) + ", " + DescribePosition(text, position);
-}
-
-// The position after a duration token that starts with the "(" at start,
-// read as the encoder reads it: blanks skipped, ")" or ten characters end it.
-size_t DurationTokenEnd(const std::string& text, size_t start) {
-  size_t i = start;
-  int held = 0;
-  while (i < text.size() && held < kDurationTokenLimit) {
-    char c = text[i++];
-    if (c == ' ') continue;
-    ++held;
-    if (c == ')') break;
-  }
-  return i;
 }
 
 }  // namespace
@@ -44,8 +29,8 @@ void EncodeRecorder::OnTruncated(int k, int keptEvents, int droppedFromPosition)
 }
 
 std::string DescribePlaceholder(const PlaceholderReport& report, const std::string& text, uint16_t tempo) {
-  const NoteRow* note = report.noteToken.empty() ? nullptr : FindNoteRow(report.noteToken);
-  const DurationRow* duration = FindDurationRow(report.durationToken);
+  const NoteRow* note = report.noteToken.empty() ? nullptr : FindNote(report.noteToken.c_str());
+  const DurationRow* duration = FindDuration(report.durationToken.c_str());
   int position = report.notePosition >= 0 ? report.notePosition : report.durationPosition;
   // A note token that begins with a line break is shown where its note is.
   size_t visible = report.noteToken.find_first_not_of("\r\n");
@@ -82,20 +67,22 @@ std::string DescribeTruncation(const TruncationReport& report, const std::string
 int IgnoredTailStart(const std::string& text) {
   // Follows the encoder's scan: after a duration token the next character is
   // passed over unseen; a note needs a "(" to become an event.
-  size_t tail = 0;
-  size_t i = 0;
-  while (i < text.size()) {
+  const int length = static_cast<int>(text.size());
+  int tail = 0;
+  int i = 0;
+  while (i < length) {
     if (text[i] == '(') {
-      size_t end = DurationTokenEnd(text, i);
+      char token[kDurationTokenMax + 1];
+      int end = ReadDurationToken(text.data(), length, i, token);
       // A letter or digit passed over at the very end is lost as well.
-      bool passedOverIsNote = end < text.size() && std::isalnum(static_cast<unsigned char>(text[end]));
+      bool passedOverIsNote = end < length && std::isalnum(static_cast<unsigned char>(text[end]));
       tail = passedOverIsNote ? end : end + 1;
       i = end + 1;
     } else {
       ++i;
     }
   }
-  for (size_t j = tail; j < text.size(); ++j)
-    if (!IsBlank(text[j])) return static_cast<int>(j);
+  for (int j = tail; j < length; ++j)
+    if (!IsBlank(text[j])) return j;
   return -1;
 }

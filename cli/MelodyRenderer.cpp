@@ -1,6 +1,6 @@
 #include "cli/MelodyRenderer.h"
 
-#include "melody/Encoder.h"
+#include "melody/NoteTable.h"
 
 namespace {
 

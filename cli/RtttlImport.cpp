@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-#include "cli/NoteLookup.h"
+#include "melody/DurationTable.h"
 #include "melody/Encoder.h"
 
 namespace {
@@ -35,9 +35,9 @@ std::string Describe(const RtttlNote& note, int number) {
 
 }  // namespace
 
-uint16_t QuarterNoteMs(uint16_t tempo) { return StoredDuration(FindDurationRow("(1/4)")->base, tempo); }
+uint16_t QuarterNoteMs(uint16_t tempo) { return StoredDuration(FindDuration("(1/4)")->base, tempo); }
 
-uint16_t WholeNoteMs(uint16_t tempo) { return StoredDuration(FindDurationRow("(1/1)")->base, tempo); }
+uint16_t WholeNoteMs(uint16_t tempo) { return StoredDuration(FindDuration("(1/1)")->base, tempo); }
 
 uint16_t TempoForBeats(int beats) {
   // Compared as |quarter * beats - 60000| to stay in whole numbers. Tempos
@@ -94,7 +94,7 @@ ImportedMelody ConvertRtttl(const RtttlTune& tune) {
   // A very fast ringtone can make short notes shorter than the phone counts.
   for (int d = 1; d <= 32; d *= 2) {
     std::string token = "(1/" + std::to_string(d) + ")";
-    if (ScaledDuration(FindDurationRow(token)->base, melody.tempo) == 0 && Contains(melody.text, token))
+    if (ScaledDuration(FindDuration(token.c_str())->base, melody.tempo) == 0 && Contains(melody.text, token))
       melody.notices.push_back("at tempo " + std::to_string(melody.tempo) + " a " + token +
                                " note comes out as 0 long; the encoder makes it a silence of 31");
   }

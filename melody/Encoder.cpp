@@ -2,41 +2,20 @@
 #include <cstring>
 
 #include "diag/ErrorLog.h"
+#include "melody/DurationTable.h"
 #include "melody/LittleEndian.h"
 #include "melody/MelodySet.h"
+#include "melody/NoteTable.h"
 #include "sys/SystemInfo.h"
 
 namespace {
 
 constexpr int kNoteTokenMax = 20;
-constexpr int kDurationTokenMax = 10;
 constexpr int kHeaderSize = 2;
 constexpr int kEventSize = 4;
 constexpr uint16_t kFirstHeaderWord = 0x0014;
 constexpr uint8_t kEmptySlotMark = 0xFF;
 constexpr uint8_t kTerminator[] = {0xFC, 0xFF, 0x01};
-
-char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool EqualIgnoringCase(const char* a, const char* b) {
-  for (; *a && *b; ++a, ++b)
-    if (AsciiLower(*a) != AsciiLower(*b)) return false;
-  return *a == *b;
-}
-
-const NoteRow* FindNote(const char* token) {
-  const NoteRow* rows = NoteTable();
-  for (int i = 0; i < kNoteRowCount; ++i)
-    if (EqualIgnoringCase(rows[i].name, token)) return &rows[i];
-  return nullptr;
-}
-
-const DurationRow* FindDuration(const char* token) {
-  const DurationRow* rows = DurationTable();
-  for (int i = 0; i < kDurationRowCount; ++i)
-    if (EqualIgnoringCase(rows[i].token, token)) return &rows[i];
-  return nullptr;
-}
 
 // The characters of a note name read so far. Only the first 20 are kept: no
 // name is longer than 4, so a longer run matches nothing either way.
@@ -58,22 +37,6 @@ struct NoteToken {
     start = -1;
   }
 };
-
-// Reads the duration token that begins with the "(" at position from: up to
-// and including ")", spaces left out, at most 10 characters, never past the
-// end. Returns the position after the last character looked at.
-int ReadDurationToken(const char* text, int length, int from, char (&token)[kDurationTokenMax + 1]) {
-  int count = 0;
-  int i = from;
-  while (i < length && count < kDurationTokenMax) {
-    char c = text[i++];
-    if (c == ' ') continue;
-    token[count++] = c;
-    if (c == ')') break;
-  }
-  token[count] = '\0';
-  return i;
-}
 
 }  // namespace
 
@@ -120,12 +83,11 @@ int MelodySet::DecodeToBuffer(int k, const char* text, EncodeObserver* observer)
     const int durationEnd = ReadDurationToken(text, length, i, duration);
     const NoteRow* noteRow = FindNote(note.text);
     const DurationRow* durationRow = FindDuration(duration);
-    uint32_t ticks = 0;
+    uint16_t ticks = 0;
     if (durationRow) {
       uint16_t& tempo = MelodyTempo(k);
       if (tempo == 0) tempo = 1;  // stored back, as the tempo actually used
-      ticks = ScaledDuration(durationRow->base, tempo);
-      if (ticks > 0xFFFF) ticks = 0xFFFF;  // longer than a word holds: the longest note
+      ticks = StoredDuration(durationRow->base, tempo);
     }
     uint16_t toneCode = 0;
     if (!noteRow || !durationRow || ticks == 0) {
@@ -137,7 +99,7 @@ int MelodySet::DecodeToBuffer(int k, const char* text, EncodeObserver* observer)
       toneCode = noteRow->toneCode;
     }
     PutU16(slot + write, toneCode);
-    PutU16(slot + write + 2, static_cast<uint16_t>(ticks));
+    PutU16(slot + write + 2, ticks);
     write += kEventSize;
     ++events;
 

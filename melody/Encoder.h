@@ -1,31 +1,14 @@
 #pragma once
-// The tables and rules by which note text becomes note events.
+// What the encoder (MelodySet::DecodeToBuffer) makes of a note it cannot
+// take, and the observer that hears of it. The tables it reads are in
+// melody/NoteTable.h and melody/DurationTable.h.
 #include <cstdint>
 
-struct NoteRow {
-  const char* name;
-  uint16_t toneCode;
-};
-struct DurationRow {
-  const char* token;
-  uint16_t base;
-};
-
-constexpr int kNoteRowCount = 137;
-constexpr int kDurationRowCount = 10;
-constexpr int kMaxEventsPerSlot = 149;
-constexpr uint16_t kPauseToneCode = 0xFFFF;
+constexpr int kMaxEventsPerSlot = 149;  // the notes a melody's slot holds
+// An unknown note or duration, or a duration of 0 at the tempo, becomes
+// this short silence, whatever the tempo.
 constexpr uint16_t kPlaceholderToneCode = 0xFFFF;
 constexpr uint16_t kPlaceholderDuration = 31;
-
-// In search order.
-const NoteRow* NoteTable();
-const DurationRow* DurationTable();
-
-// The event duration for a base duration at a tempo, before it is stored in
-// 16 bits: tempo 0 counts as 1; up to 256 it multiplies by 256 div tempo,
-// above it divides by tempo div 256. A value above 65535 is stored as 65535.
-uint32_t ScaledDuration(uint16_t base, uint16_t tempo);
 
 // Told of what the encoder does beyond the bytes, for the command line's
 // reports. Positions are byte offsets into the melody text.

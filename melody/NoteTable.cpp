@@ -1,6 +1,9 @@
-#include <cstdio>
+#include "melody/NoteTable.h"
 
-#include "melody/Encoder.h"
+#include <cstdio>
+#include <cstdlib>
+
+#include "melody/AsciiCase.h"
 
 namespace {
 
@@ -45,4 +48,31 @@ struct Table {
 const NoteRow* NoteTable() {
   static const Table table;
   return table.rows;
+}
+
+const NoteRow* FindNote(const char* name) {
+  for (int i = 0; i < kNoteRowCount; ++i)
+    if (EqualIgnoringAsciiCase(NoteTable()[i].name, name)) return &NoteTable()[i];
+  return nullptr;
+}
+
+const NoteRow* FirstNoteWithTone(uint16_t toneCode) {
+  for (int i = 0; i < kNoteRowCount; ++i)
+    if (NoteTable()[i].toneCode == toneCode) return &NoteTable()[i];
+  return nullptr;
+}
+
+const NoteRow& NearestNote(uint16_t toneCode) {
+  const NoteRow* best = nullptr;
+  long bestDistance = 0;
+  for (int i = 0; i < kNoteRowCount; ++i) {
+    const NoteRow& row = NoteTable()[i];
+    if (row.toneCode == kPauseToneCode) continue;
+    long distance = std::labs(static_cast<long>(row.toneCode) - static_cast<long>(toneCode));
+    if (!best || distance < bestDistance) {
+      best = &row;
+      bestDistance = distance;
+    }
+  }
+  return *best;
 }

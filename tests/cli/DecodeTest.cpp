@@ -1,6 +1,7 @@
 #include <random>
 
-#include "cli/NoteLookup.h"
+#include "melody/DurationTable.h"
+#include "melody/NoteTable.h"
 #include "tests/cli/CliTestSupport.h"
 
 using namespace cli_testing;
