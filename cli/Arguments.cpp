@@ -1,7 +1,5 @@
 #include "cli/Arguments.h"
 
-#include <cstring>
-
 bool ParsedArguments::Has(const char* name) const { return !All(name).empty(); }
 
 const std::string* ParsedArguments::Value(const char* name) const {
@@ -69,9 +67,4 @@ bool ParseTempo(const std::string& text, uint16_t* tempo) {
   if (value > 65535) return false;
   *tempo = static_cast<uint16_t>(value);
   return true;
-}
-
-bool EndsWith(const std::string& path, const char* suffix) {
-  size_t n = std::strlen(suffix);
-  return path.size() >= n && path.compare(path.size() - n, n, suffix) == 0;
 }

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "sys/Path.h"
+
 struct OptionSpec {
   const char* name;  // "--melody", "-o"
   int valueCount;    // values that follow the option
@@ -37,5 +39,5 @@ bool ParseMelodyNumber(const std::string& text, int* index);
 // A decimal tempo from 0 to 65535, digits only.
 bool ParseTempo(const std::string& text, uint16_t* tempo);
 
-// True when the path's last characters are suffix, compared exactly.
-bool EndsWith(const std::string& path, const char* suffix);
+// The path test that the commands call by this name; it lives in sys/Path.h.
+using sys::path::EndsWith;

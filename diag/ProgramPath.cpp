@@ -1,6 +1,7 @@
 #include "diag/ProgramPath.h"
 
 #include <mutex>
+#include <string>
 
 #include "base/TextString.h"
 #include "sys/Path.h"
@@ -19,39 +20,29 @@ TextString PathOf(const TextString& commandLine) {
   return commandLine.Substring(first + 1, last - first - 1);
 }
 
-// The program's path from the command line, and where its last separator
-// stands (-1 when it has none).
-TextString CurrentProgramPath(int* lastSeparator) {
-  TextString path = PathOf(TextString(sys::CurrentSystemInfo().CommandLine()));
-  const char separator[2] = {sys::kDirSeparator, '\0'};
-  *lastSeparator = path.FindLast(separator);
-  return path;
-}
+// The program's path from the command line.
+TextString CurrentProgramPath() { return PathOf(TextString(sys::CurrentSystemInfo().CommandLine())); }
 }  // namespace
 
 const char* ProgramPath() {
   std::lock_guard<std::mutex> guard(pathLock);
   static TextString result;
-  int separator;
-  result = CurrentProgramPath(&separator);
+  result = CurrentProgramPath();
   return result.Text();
 }
 
 const char* ProgramFileName() {
   std::lock_guard<std::mutex> guard(pathLock);
-  static TextString result;
-  int separator;
-  TextString path = CurrentProgramPath(&separator);
-  result = separator < 0 ? path : path.Substring(separator + 1, 0);
-  return result.Text();
+  static std::string result;
+  result = sys::path::FileNamePart(CurrentProgramPath().Text(), sys::path::PlatformSeparator());
+  return result.c_str();
 }
 
 const char* ProgramDirectory() {
   std::lock_guard<std::mutex> guard(pathLock);
-  static TextString result;
-  int separator;
-  TextString path = CurrentProgramPath(&separator);
-  if (separator < 0) return nullptr;  // the text of the last call stays as it was
-  result = path.Substring(0, separator + 1);
-  return result.Text();
+  static std::string result;
+  const std::string folder = sys::path::FolderPart(CurrentProgramPath().Text(), sys::path::PlatformSeparator());
+  if (folder.empty()) return nullptr;  // the text of the last call stays as it was
+  result = folder;
+  return result.c_str();
 }

@@ -2,22 +2,21 @@
 
 #include <cstring>
 
+#include "sys/Path.h"
+
 bool IsCloseCommand(uintptr_t wParam) { return wParam == 1 || wParam == 2; }
 
 Point CenteredOrigin(int refWidth, int refHeight, int ownWidth, int ownHeight) {
   return {refWidth / 2 - ownWidth / 2, refHeight / 2 - ownHeight / 2};
 }
 
-const char* FileNamePart(const char* path) {
-  const char* name = path;
-  for (const char* at = path; *at; ++at)
-    if (*at == '\\' || *at == '/') name = at + 1;
-  return name;
+bool IsBlockFileName(const char* path) {
+  return strstr(sys::path::FileNamePart(path, sys::path::kAnySeparator), ".bin") != nullptr;
 }
 
-bool IsBlockFileName(const char* path) { return strstr(FileNamePart(path), ".bin") != nullptr; }
-
-bool IsProjectFileName(const char* path) { return strstr(FileNamePart(path), ".bmt") != nullptr; }
+bool IsProjectFileName(const char* path) {
+  return strstr(sys::path::FileNamePart(path, sys::path::kAnySeparator), ".bmt") != nullptr;
+}
 
 uint16_t ParseTempoText(const char* text) {
   const char* at = text;

@@ -17,8 +17,6 @@ struct Point {
 // a signed division that truncates toward zero.
 Point CenteredOrigin(int refWidth, int refHeight, int ownWidth, int ownHeight);
 
-// The part of a path after its last backslash or slash.
-const char* FileNamePart(const char* path);
 // Save writes a block file when the chosen file's name holds ".bin", else a
 // project; Load accepts only names holding ".bmt". Both tests are
 // case-sensitive and look at the file name alone, so a folder named like

@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "sys/FileSystem.h"
+#include "sys/Path.h"
 
 namespace sys {
 namespace {
@@ -15,11 +16,6 @@ namespace {
 constexpr int kMaxLinkHops = 40;
 
 int Descriptor(FileId file) { return static_cast<int>(file - 1); }
-
-std::string FolderOf(const std::string& path) {
-  const size_t slash = path.rfind('/');
-  return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-}
 
 class PosixFileSystem : public FileSystem {
  public:
@@ -37,7 +33,7 @@ class PosixFileSystem : public FileSystem {
         const ssize_t length = readlink(at.c_str(), link, sizeof link);
         if (length < 0) return false;
         const std::string next(link, static_cast<size_t>(length));
-        at = !next.empty() && next[0] == '/' ? next : FolderOf(at) + next;
+        at = !next.empty() && next[0] == '/' ? next : path::FolderPart(at, path::PlatformSeparator()) + next;
         continue;
       }
       // A rename would replace a device or a folder instead of writing to it.
@@ -95,7 +91,7 @@ class PosixFileSystem : public FileSystem {
   bool Rename(const char* from, const char* to) override {
     if (std::rename(from, to) != 0) return false;
     // The rename itself is on the disk only once its folder is.
-    const std::string folder = FolderOf(to);
+    const std::string folder = path::FolderPart(to, path::PlatformSeparator());
     const int fd = open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd >= 0) {
       fsync(fd);
