@@ -2,12 +2,12 @@
 #include <memory>
 
 #include "cli/Arguments.h"
-#include "cli/BlockDecoder.h"
 #include "cli/Commands.h"
 #include "cli/EncodeReport.h"
 #include "cli/ProjectContents.h"
 #include "cli/TextDisplay.h"
 #include "melody/DurationTable.h"
+#include "melody/SlotReader.h"
 
 extern const char kCheckHelp[] =
     "Usage: quavrel check PROJECT.bmt\n"

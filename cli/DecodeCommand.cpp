@@ -1,9 +1,10 @@
 // quavrel decode: a block file's melodies back as note text.
 #include "cli/Arguments.h"
-#include "cli/BlockDecoder.h"
 #include "cli/CommandSupport.h"
 #include "cli/Commands.h"
+#include "cli/EventsToNoteText.h"
 #include "cli/ProjectContents.h"
+#include "melody/SlotReader.h"
 
 extern const char kDecodeHelp[] =
     "Usage: quavrel decode BLOCK.bin [--tempo N T]... [--project OUT.bmt]\n"

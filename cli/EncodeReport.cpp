@@ -5,6 +5,7 @@
 #include "cli/TextDisplay.h"
 #include "melody/DurationTable.h"
 #include "melody/NoteTable.h"
+#include "melody/SlotFormat.h"
 
 namespace {
 

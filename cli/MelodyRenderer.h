@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "cli/BlockDecoder.h"
+#include "melody/SlotFormat.h"
 
 constexpr uint32_t kRenderSampleRate = 44100;
 constexpr int16_t kRenderAmplitude = 8192;

@@ -2,12 +2,12 @@
 #include <memory>
 
 #include "cli/Arguments.h"
-#include "cli/BlockDecoder.h"
 #include "cli/CommandSupport.h"
 #include "cli/Commands.h"
 #include "cli/Files.h"
 #include "cli/MelodyRenderer.h"
 #include "cli/WavWriter.h"
+#include "melody/SlotReader.h"
 
 extern const char kRenderHelp[] =
     "Usage: quavrel render PROJECT.bmt [--melody N] -o OUT.wav\n"

@@ -3,7 +3,7 @@
 #include <cstdlib>
 
 #include "melody/DurationTable.h"
-#include "melody/Encoder.h"
+#include "melody/SlotFormat.h"
 
 namespace {
 

@@ -3,19 +3,14 @@
 
 #include "diag/ErrorLog.h"
 #include "melody/DurationTable.h"
-#include "melody/LittleEndian.h"
 #include "melody/MelodySet.h"
 #include "melody/NoteTable.h"
+#include "melody/SlotFormat.h"
 #include "sys/SystemInfo.h"
 
 namespace {
 
 constexpr int kNoteTokenMax = 20;
-constexpr int kHeaderSize = 2;
-constexpr int kEventSize = 4;
-constexpr uint16_t kFirstHeaderWord = 0x0014;
-constexpr uint8_t kEmptySlotMark = 0xFF;
-constexpr uint8_t kTerminator[] = {0xFC, 0xFF, 0x01};
 
 // The characters of a note name read so far. Only the first 20 are kept: no
 // name is longer than 4, so a longer run matches nothing either way.
@@ -46,14 +41,14 @@ int MelodySet::DecodeToBuffer(int k, const char* text, EncodeObserver* observer)
     return -1;
   }
   if (!text) return 1;
-  uint8_t* slot = image_ + kSlotSize * (kMelodyCount - 1 - k);
+  uint8_t* slot = image_ + SlotOffset(k);
   if (*text == '\0') {
     slot[0] = kEmptySlotMark;  // the rest of the slot keeps what it held
     return 2;
   }
 
-  PutU16(slot, static_cast<uint16_t>(kFirstHeaderWord + k));
-  int write = kHeaderSize;
+  PutU16(slot, SlotHeader(k));
+  int write = kSlotHeaderSize;
   int events = 0;
   const int length = static_cast<int>(strlen(text));
   NoteToken note;
@@ -89,23 +84,20 @@ int MelodySet::DecodeToBuffer(int k, const char* text, EncodeObserver* observer)
       if (tempo == 0) tempo = 1;  // stored back, as the tempo actually used
       ticks = StoredDuration(durationRow->base, tempo);
     }
-    uint16_t toneCode = 0;
+    NoteEvent event = {kPlaceholderToneCode, kPlaceholderDuration};
     if (!noteRow || !durationRow || ticks == 0) {
       LogMessage("Warring: Note and Tone: %s%s", note.text, duration);
       if (observer) observer->OnPlaceholder(k, note.text, duration, note.start, durationStart);
-      toneCode = kPlaceholderToneCode;
-      ticks = kPlaceholderDuration;
     } else {
-      toneCode = noteRow->toneCode;
+      event = {noteRow->toneCode, ticks};
     }
-    PutU16(slot + write, toneCode);
-    PutU16(slot + write + 2, ticks);
+    PutEvent(slot + write, event);
     write += kEventSize;
     ++events;
 
     note.Clear();
     i = durationEnd + 1;  // the character right after the token is passed over
   }
-  memcpy(slot + write, kTerminator, sizeof kTerminator);
+  memcpy(slot + write, kSlotTerminator, kSlotTerminatorSize);
   return 0;
 }

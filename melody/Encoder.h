@@ -1,10 +1,10 @@
 #pragma once
 // What the encoder (MelodySet::DecodeToBuffer) makes of a note it cannot
 // take, and the observer that hears of it. The tables it reads are in
-// melody/NoteTable.h and melody/DurationTable.h.
+// melody/NoteTable.h and melody/DurationTable.h, the slot it writes in
+// melody/SlotFormat.h.
 #include <cstdint>
 
-constexpr int kMaxEventsPerSlot = 149;  // the notes a melody's slot holds
 // An unknown note or duration, or a duration of 0 at the tempo, becomes
 // this short silence, whatever the tempo.
 constexpr uint16_t kPlaceholderToneCode = 0xFFFF;

@@ -4,12 +4,10 @@
 #include <cstdint>
 
 #include "melody/Encoder.h"
+#include "melody/SlotFormat.h"
 
-constexpr int kMelodyCount = 4;
 constexpr int kMelodyTextSize = 2048;  // with the NUL: at most 2047 characters
 constexpr int kMaxMelodyTextLength = kMelodyTextSize - 1;
-constexpr int kBlockImageSize = 2408;
-constexpr int kSlotSize = 602;
 constexpr uint16_t kDefaultTempo = 128;
 
 class MelodySet {

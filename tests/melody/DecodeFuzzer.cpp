@@ -1,11 +1,13 @@
 // Random note text and tempo for a random melody: the encoder writes inside
-// the melody's own slot only and ends it with a terminator within the slot.
+// the melody's own slot only and ends it with a terminator within the slot,
+// and the slot reader reads it back.
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <string>
 
 #include "melody/MelodySet.h"
+#include "melody/SlotReader.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   // A folder where the log would be makes every log write fail at once, so
@@ -30,7 +32,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const uint8_t* slot = set.BlockImage() + start;
   if (result == 2) return 0;  // an empty text
   if (result != 0 || slot[0] != 0x14 + k || slot[1] != 0) abort();
-  for (int at = 2; !(slot[at] == 0xFC && slot[at + 1] == 0xFF && slot[at + 2] == 0x01); at += 4)
+  int events = 0;
+  for (int at = 2; !(slot[at] == 0xFC && slot[at + 1] == 0xFF && slot[at + 2] == 0x01); at += 4, ++events)
     if (at + 4 > kSlotSize - 4) abort();  // the last terminator place is byte 598
+  // The slot reader takes every slot the encoder writes, event for event.
+  const SlotContents read = ReadSlot(set.BlockImage(), k);
+  if (read.state != SlotState::Melody || static_cast<int>(read.events.size()) != events) abort();
   return 0;
 }
