@@ -6,6 +6,7 @@
 #include "cli/CommandSupport.h"
 #include "cli/Commands.h"
 #include "cli/Files.h"
+#include "melody/BlockExport.h"
 
 extern const char kEncodeHelp[] =
     "Usage: quavrel encode PROJECT.bmt -o OUT.bin\n"
@@ -23,15 +24,6 @@ extern const char kEncodeHelp[] =
     "whose four records do not add up to exactly its size, or a text longer\n"
     "than 2047 bytes, is refused. On any failure no output is left behind and\n"
     "existing files stay as they were.\n";
-
-namespace {
-
-// The description file's name for a block file's: its last ".bin" read as ".bid".
-std::string DescriptionPathFor(const std::string& blockPath) {
-  return blockPath.substr(0, blockPath.size() - 4) + ".bid";
-}
-
-}  // namespace
 
 int RunEncode(CommandContext& context) {
   ParsedArguments args;
@@ -53,7 +45,7 @@ int RunEncode(CommandContext& context) {
   set->EncodeAll(&recorder);
   WarnOfEncoding(context, recorder, project);
 
-  std::string description = DescriptionPathFor(*out);
+  const std::string description = DescriptionPathFor(out->c_str()).Text();
   if (!set->ExportBlock(out->c_str()))
     return context.Failure("cannot write '" + *out + "' and '" + description + "': " + LastErrorText());
   context.out << "wrote " << *out << " (" << kBlockImageSize << " bytes) and " << description << "\n";

@@ -1,6 +1,7 @@
 // The block file (the image, 2408 bytes) and its description file beside it,
 // written both or neither.
-#include "base/TextString.h"
+#include "melody/BlockExport.h"
+
 #include "melody/MelodySet.h"
 #include "sys/FileSystem.h"
 #include "sys/StagedFile.h"
@@ -25,13 +26,19 @@ bool Stage(sys::StagedFile& file, const char* path, const void* bytes, size_t co
 
 }  // namespace
 
+TextString DescriptionPathFor(const char* blockPath) {
+  TextString path(blockPath);
+  const int extension = path.FindLast(".bin");
+  if (extension < 0) return TextString();
+  path.Overwrite(extension, ".bid");
+  return path;
+}
+
 int MelodySet::ExportBlock(const char* path) {
   sys::StagedFile block, description;
   if (!Stage(block, path, image_, sizeof image_)) return 0;
-  TextString descriptionPath(path);
-  const int extension = descriptionPath.FindLast(".bin");
-  if (extension < 0) return block.Commit() ? 1 : 0;
-  descriptionPath.Overwrite(extension, ".bid");
+  const TextString descriptionPath = DescriptionPathFor(path);
+  if (descriptionPath.Length() == 0) return block.Commit() ? 1 : 0;
   if (!Stage(description, descriptionPath.Text(), kDescription, kDescriptionSize)) return 0;
 
   // Both are complete on disk; now the moves. The description goes first:

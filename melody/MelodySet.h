@@ -46,7 +46,7 @@ class MelodySet {
   // -1 the set is unchanged.
   int LoadProject(const char* path);
   // The image as the block file at path and, when the path holds ".bin",
-  // the description file at the path with its last ".bin" read as ".bid".
+  // the description file at DescriptionPathFor(path) (melody/BlockExport.h).
   // 1 when both are in place. 0 otherwise, with both files as they were,
   // save one case: should the block file fail to move after the description
   // did, a description that was there before keeps the new text (the same

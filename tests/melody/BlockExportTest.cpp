@@ -1,3 +1,4 @@
+#include "melody/BlockExport.h"
 #include "tests/melody/MelodyTestSupport.h"
 
 #include "tests/support/FileFaults.h"
@@ -33,6 +34,16 @@ TEST_F(MelodyTest, ExportReplacesTheBlockFileAndItsDescriptionOrSaysItCouldNot) 
   EXPECT_EQ(set.ExportBlock("busy.bin"), 0);
   EXPECT_FALSE(fs::exists("busy.bin"));
   EXPECT_EQ(std::distance(fs::directory_iterator("."), fs::directory_iterator()), 6);
+}
+
+// The export and the command's messages both name the description this way.
+TEST(BlockExport, TheDescriptionIsNamedByTheLastBinInExactCase) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"tunes.bin", "tunes.bid"},          {"tunes.bin.bin", "tunes.bin.bid"},
+      {"old.bin/tunes.bin", "old.bin/tunes.bid"}, {"song.bin.txt", "song.bid.txt"},
+      {"TUNES.BIN", ""},                   {"tunes.bmt", ""},
+  };
+  for (const auto& c : cases) EXPECT_STREQ(DescriptionPathFor(c.first).Text(), c.second) << c.first;
 }
 
 TEST_F(MelodyTest, ExportWritesBothFilesOrNeither) {
