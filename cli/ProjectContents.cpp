@@ -1,14 +1,8 @@
 #include "cli/ProjectContents.h"
 
-#include <cstring>
-
 #include "cli/Files.h"
 
 namespace {
-
-// Four records of at most 65535 text bytes each, with their length and
-// tempo words.
-constexpr size_t kLargestProject = kMelodyCount * (kProjectRecordWords + 65535);
 
 std::string WhyNotAProject(const ProjectProblem& problem) {
   const std::string melody = "melody " + std::to_string(problem.k + 1) + "'s";
@@ -26,6 +20,16 @@ std::string WhyNotAProject(const ProjectProblem& problem) {
       break;
   }
   return "it is not";
+}
+
+ProjectView ViewOf(const ProjectContents& project) {
+  ProjectView view;
+  for (int k = 0; k < kMelodyCount; ++k) {
+    view.texts[k] = project.melodies[k].text.data();
+    view.lengths[k] = project.melodies[k].text.size();
+    view.tempos[k] = project.melodies[k].tempo;
+  }
+  return view;
 }
 
 }  // namespace
@@ -46,14 +50,7 @@ bool ReadProjectFile(const std::string& path, ProjectContents* project, std::str
   return true;
 }
 
-void PutIntoSet(const ProjectContents& project, MelodySet* set) {
-  for (int k = 0; k < kMelodyCount; ++k) {
-    char* buffer = set->MelodyText(k);
-    std::memset(buffer, 0, kMelodyTextSize);
-    project.melodies[k].text.copy(buffer, kMaxMelodyTextLength);
-    set->MelodyTempo(k) = project.melodies[k].tempo;
-  }
-}
+void PutIntoSet(const ProjectContents& project, MelodySet* set) { set->TakeMelodies(ViewOf(project)); }
 
 bool CheckMelodyText(int number, const std::string& text, std::string* error) {
   if (text.size() > static_cast<size_t>(kMaxMelodyTextLength)) {
@@ -69,14 +66,9 @@ bool CheckMelodyText(int number, const std::string& text, std::string* error) {
 }
 
 bool WriteProjectFile(const std::string& path, const ProjectContents& project, std::string* error) {
-  ProjectView view;
-  for (int k = 0; k < kMelodyCount; ++k) {
-    const ProjectMelody& melody = project.melodies[k];
-    if (!CheckMelodyText(k + 1, melody.text, error)) return false;
-    view.texts[k] = melody.text.data();
-    view.lengths[k] = melody.text.size();
-    view.tempos[k] = melody.tempo;
-  }
+  for (int k = 0; k < kMelodyCount; ++k)
+    if (!CheckMelodyText(k + 1, project.melodies[k].text, error)) return false;
+  const ProjectView view = ViewOf(project);
   std::string bytes(ProjectFileSize(view), '\0');
   FormatProject(view, reinterpret_cast<uint8_t*>(&bytes[0]));
   return WriteFileAtomically(path, bytes, error);

@@ -10,6 +10,8 @@ constexpr int kMelodyTextSize = 2048;  // with the NUL: at most 2047 characters
 constexpr int kMaxMelodyTextLength = kMelodyTextSize - 1;
 constexpr uint16_t kDefaultTempo = 128;
 
+struct ProjectView;
+
 class MelodySet {
  public:
   MelodySet();  // image cleared, texts empty, tempos 128
@@ -22,6 +24,10 @@ class MelodySet {
   // Melody k's tempo word (stored in reverse melody order). For k outside
   // 0..3 a scratch word outside the set, so a stray index changes nothing.
   uint16_t& MelodyTempo(int k);
+  // The texts and tempos of a project in place of the set's own; a text
+  // longer than a melody holds keeps its first 2047 bytes. The image is
+  // left alone.
+  void TakeMelodies(const ProjectView& project);
   uint8_t* BlockImage() { return image_; }
   const uint8_t* BlockImage() const { return image_; }
 

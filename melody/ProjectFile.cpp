@@ -2,6 +2,7 @@
 // (u16). Record r holds melody r's text and the tempo word r of the set's
 // tempo array, which is melody 5-r's: the array is written in storage order.
 // The layout itself is in melody/ProjectFormat.
+#include <algorithm>
 #include <cstring>
 
 #include "melody/MelodySet.h"
@@ -32,10 +33,14 @@ int MelodySet::LoadProject(const char* path) {
   if (size > kLargestLoadableProject || !ParseProject(bytes, size, &project, &problem) ||
       FirstOverlongText(project) >= 0)
     return -1;
+  TakeMelodies(project);
+  return 1;
+}
+
+void MelodySet::TakeMelodies(const ProjectView& project) {
   ResetMelodies();
   for (int k = 0; k < kMelodyCount; ++k) {
-    memcpy(texts_[k], project.texts[k], project.lengths[k]);
+    memcpy(texts_[k], project.texts[k], std::min(project.lengths[k], static_cast<size_t>(kMaxMelodyTextLength)));
     MelodyTempo(k) = project.tempos[k];
   }
-  return 1;
 }

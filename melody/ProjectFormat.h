@@ -12,6 +12,9 @@
 constexpr size_t kProjectRecordWords = 4;  // the length and tempo words of a record
 // The largest file whose texts all fit a melody.
 constexpr size_t kLargestLoadableProject = kMelodyCount * (kProjectRecordWords + kMaxMelodyTextLength);
+// The largest file that is a project at all: every text as long as its
+// 16-bit length word allows.
+constexpr size_t kLargestProject = kMelodyCount * (kProjectRecordWords + 0xFFFF);
 
 // Four texts and tempos, melody 1 first. The texts are not NUL-terminated:
 // they point into the bytes parsed, or into the caller's buffers on writing.
