@@ -5,7 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "sys/Path.h"
 
 struct OptionSpec {
   const char* name;  // "--melody", "-o"
@@ -38,6 +37,3 @@ bool ParseArguments(const std::vector<std::string>& args, const std::vector<Opti
 bool ParseMelodyNumber(const std::string& text, int* index);
 // A decimal tempo from 0 to 65535, digits only.
 bool ParseTempo(const std::string& text, uint16_t* tempo);
-
-// The path test that the commands call by this name; it lives in sys/Path.h.
-using sys::path::EndsWith;

@@ -1,5 +1,6 @@
 // quavrel decode: a block file's melodies back as note text.
 #include "cli/Arguments.h"
+#include "sys/Path.h"
 #include "cli/CommandSupport.h"
 #include "cli/Commands.h"
 #include "cli/EventsToNoteText.h"
@@ -37,7 +38,7 @@ int RunDecode(CommandContext& context) {
     return context.UsageError(args.positionals.empty() ? "the block file to decode is missing"
                                                        : "one block file at a time");
   const std::string* projectPath = args.Value("--project");
-  if (projectPath && !EndsWith(*projectPath, ".bmt"))
+  if (projectPath && !sys::path::EndsWith(*projectPath, ".bmt"))
     return context.UsageError("the project file's name must end in \".bmt\": " + *projectPath);
   ProjectContents project;
   bool tempoGiven[kMelodyCount] = {};

@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "cli/Arguments.h"
+#include "sys/Path.h"
 #include "cli/CommandSupport.h"
 #include "cli/Commands.h"
 #include "cli/Files.h"
@@ -34,7 +35,7 @@ int RunEncode(CommandContext& context) {
                                                        : "one project file at a time");
   const std::string* out = args.Value("-o");
   if (!out) return context.UsageError("the block file to write is missing: -o OUT.bin");
-  if (!EndsWith(*out, ".bin")) return context.UsageError("the block file's name must end in \".bin\": " + *out);
+  if (!sys::path::EndsWith(*out, ".bin")) return context.UsageError("the block file's name must end in \".bin\": " + *out);
 
   ProjectContents project;
   if (!ReadProjectForEncoding(context, args.positionals[0], &project)) return kExitFailure;

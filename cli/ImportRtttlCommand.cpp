@@ -1,5 +1,6 @@
 // quavrel import-rtttl: an RTTTL ringtone into a project's melody.
 #include "cli/Arguments.h"
+#include "sys/Path.h"
 #include "cli/Commands.h"
 #include "cli/Files.h"
 #include "cli/ProjectContents.h"
@@ -51,7 +52,7 @@ int RunImportRtttl(CommandContext& context) {
     return context.UsageError("melody number must be 1, 2, 3 or 4, not '" + *number + "'");
   const std::string* out = args.Value("-o");
   if (!out) return context.UsageError("the project file to write is missing: -o OUT.bmt");
-  if (!EndsWith(*out, ".bmt")) return context.UsageError("the project file's name must end in \".bmt\": " + *out);
+  if (!sys::path::EndsWith(*out, ".bmt")) return context.UsageError("the project file's name must end in \".bmt\": " + *out);
 
   const std::string& path = args.positionals[0];
   std::string text;

@@ -1,5 +1,6 @@
 // quavrel project: a new project file from texts and tempos.
 #include "cli/Arguments.h"
+#include "sys/Path.h"
 #include "cli/Commands.h"
 #include "cli/Files.h"
 #include "cli/ProjectContents.h"
@@ -37,7 +38,7 @@ int RunProject(CommandContext& context) {
     return context.UsageError(args.positionals.empty() ? "the project file to write is missing"
                                                        : "only one project file can be written");
   const std::string& path = args.positionals[0];
-  if (!EndsWith(path, ".bmt")) return context.UsageError("the project file's name must end in \".bmt\": " + path);
+  if (!sys::path::EndsWith(path, ".bmt")) return context.UsageError("the project file's name must end in \".bmt\": " + path);
 
   ProjectContents project;
   bool given[kMelodyCount] = {};

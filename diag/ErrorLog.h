@@ -9,7 +9,10 @@ constexpr const char* kErrorLogName = "Error.log";
 
 // A plain line: the formatted text and "\r\n".
 void LogMessage(const char* format, ...);
-// A time-stamped line: "hh:mm:ss message\r\n".
+// A time-stamped line: "hh:mm:ss message\r\n". By the log's convention the
+// message ends in "error code: %d" with the system's last error: that tells
+// something where a system call has just failed, and is only whatever the
+// last call left where the fault is the program's own.
 void LogError(const char* format, ...);
 // The formatted text exactly, no line end.
 void LogRaw(const char* format, ...);

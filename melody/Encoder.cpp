@@ -86,6 +86,8 @@ int MelodySet::DecodeToBuffer(int k, const char* text, EncodeObserver* observer)
     }
     NoteEvent event = {kPlaceholderToneCode, kPlaceholderDuration};
     if (!noteRow || !durationRow || ticks == 0) {
+      // "Warring" as it has always been spelt: logs kept from earlier runs
+      // and users' scripts search for it.
       LogMessage("Warring: Note and Tone: %s%s", note.text, duration);
       if (observer) observer->OnPlaceholder(k, note.text, duration, note.start, durationStart);
     } else {

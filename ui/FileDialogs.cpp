@@ -42,7 +42,7 @@ const char* OpenFileDialog(HWND owner, unsigned filterId, const char* defaultExt
   OPENFILENAMEA record;
   FillRecord(record, owner, filterId, defaultExtension, openPath);
   record.lpstrInitialDir = ProgramDirectory();
-  record.Flags = OFN_EXPLORER | OFN_NOCHANGEDIR | OFN_HIDEREADONLY;  // 0x8000C
+  record.Flags = OFN_EXPLORER | OFN_NOCHANGEDIR | OFN_HIDEREADONLY;
   if (!GetOpenFileNameA(&record)) openPath[0] = '\0';
   return openPath;
 }
@@ -54,7 +54,9 @@ const char* SaveFileDialog(HWND owner, unsigned filterId, const char* defaultExt
   OPENFILENAMEA record;
   FillRecord(record, owner, filterId, defaultExtension, savePath);
   record.lpstrInitialDir = currentDirectory;
-  record.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT;  // 0x80006
+  // Unlike Load, Save leaves the current folder where the user went: the
+  // next Save starts there.
+  record.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT;
   if (!GetSaveFileNameA(&record)) savePath[0] = '\0';
   return savePath;
 }

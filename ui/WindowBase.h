@@ -1,6 +1,8 @@
 #pragma once
 // A window as an object: the window procedure turns each message into a call
-// of one virtual operation (slots 1 to 31 below, after WindowProc in slot 0).
+// of one virtual operation, the 31 handler slots below (WindowProc before
+// them is slot 0). Declared in slot order, so that the virtual table keeps
+// the layout the framework has always had.
 #include <windows.h>
 
 class WindowBase {
@@ -12,37 +14,37 @@ class WindowBase {
 
   virtual LRESULT WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
-  virtual LRESULT OnClose(int code);                                    // 1
-  virtual LRESULT OnPaint(HWND hwnd);                                   // 2
-  virtual LRESULT OnCommand(WPARAM wParam, LPARAM lParam);              // 3
-  virtual LRESULT OnSysCommand(WPARAM wParam, LPARAM lParam);           // 4
-  virtual LRESULT OnCreate(HWND hwnd, LPARAM lParam);                   // 5
-  virtual LRESULT OnDestroy();                                          // 6
-  virtual LRESULT OnNcPaint(WPARAM wParam);                             // 7
-  virtual LRESULT OnNcHitTest(int x, int y);                            // 8
-  virtual LRESULT OnActivate(WPARAM wParam);                            // 9
-  virtual LRESULT OnActivateApp(WPARAM wParam);                         // 10
-  virtual LRESULT OnShowWindow(WPARAM wParam, LPARAM lParam);           // 11
-  virtual LRESULT OnTimer();                                            // 12
-  virtual LRESULT OnNotify(WPARAM wParam, LPARAM lParam);               // 13
-  virtual LRESULT OnQueryEndSession();                                  // 14
-  virtual LRESULT OnUser(LPARAM lParam);                                // 15
-  virtual LRESULT OnMenuChar(WPARAM wParam, LPARAM lParam);             // 16
-  virtual LRESULT OnMenuSelect(int item, int flags, HMENU menu);        // 17
-  virtual LRESULT OnInitMenuPopup(HMENU menu, int systemMenu, int position);  // 18
-  virtual LRESULT OnMouseMove(WPARAM keys, int x, int y);               // 19
-  virtual LRESULT OnLButtonDown(WPARAM keys, int x, int y);             // 20
-  virtual LRESULT OnLButtonUp(WPARAM keys, int x, int y);               // 21
-  virtual LRESULT OnRButtonDown(WPARAM keys, int x, int y);             // 22
-  virtual LRESULT OnRButtonUp(WPARAM keys, int x, int y);               // 23
-  virtual LRESULT OnCtlColorStatic(WPARAM wParam, LPARAM lParam);       // 24
-  virtual LRESULT OnCtlColorBtn(WPARAM wParam, LPARAM lParam);          // 25
-  virtual LRESULT OnInitDialog();                                       // 26
-  virtual LRESULT OnVScroll(WPARAM wParam, LPARAM lParam);              // 27
-  virtual LRESULT OnHScroll(WPARAM wParam, LPARAM lParam);              // 28
-  virtual LRESULT OnKeyUp(WPARAM wParam, LPARAM lParam);                // 29
-  virtual LRESULT OnKeyDown(WPARAM wParam, LPARAM lParam);              // 30
-  virtual LRESULT OnHotKey(WPARAM wParam, LPARAM lParam);               // 31
+  virtual LRESULT OnClose(int code);
+  virtual LRESULT OnPaint(HWND hwnd);
+  virtual LRESULT OnCommand(WPARAM wParam, LPARAM lParam);
+  virtual LRESULT OnSysCommand(WPARAM wParam, LPARAM lParam);
+  virtual LRESULT OnCreate(HWND hwnd, LPARAM lParam);
+  virtual LRESULT OnDestroy();
+  virtual LRESULT OnNcPaint(WPARAM wParam);
+  virtual LRESULT OnNcHitTest(int x, int y);
+  virtual LRESULT OnActivate(WPARAM wParam);
+  virtual LRESULT OnActivateApp(WPARAM wParam);
+  virtual LRESULT OnShowWindow(WPARAM wParam, LPARAM lParam);
+  virtual LRESULT OnTimer();
+  virtual LRESULT OnNotify(WPARAM wParam, LPARAM lParam);
+  virtual LRESULT OnQueryEndSession();
+  virtual LRESULT OnUser(LPARAM lParam);
+  virtual LRESULT OnMenuChar(WPARAM wParam, LPARAM lParam);
+  virtual LRESULT OnMenuSelect(int item, int flags, HMENU menu);
+  virtual LRESULT OnInitMenuPopup(HMENU menu, int systemMenu, int position);
+  virtual LRESULT OnMouseMove(WPARAM keys, int x, int y);
+  virtual LRESULT OnLButtonDown(WPARAM keys, int x, int y);
+  virtual LRESULT OnLButtonUp(WPARAM keys, int x, int y);
+  virtual LRESULT OnRButtonDown(WPARAM keys, int x, int y);
+  virtual LRESULT OnRButtonUp(WPARAM keys, int x, int y);
+  virtual LRESULT OnCtlColorStatic(WPARAM wParam, LPARAM lParam);
+  virtual LRESULT OnCtlColorBtn(WPARAM wParam, LPARAM lParam);
+  virtual LRESULT OnInitDialog();
+  virtual LRESULT OnVScroll(WPARAM wParam, LPARAM lParam);
+  virtual LRESULT OnHScroll(WPARAM wParam, LPARAM lParam);
+  virtual LRESULT OnKeyUp(WPARAM wParam, LPARAM lParam);
+  virtual LRESULT OnKeyDown(WPARAM wParam, LPARAM lParam);
+  virtual LRESULT OnHotKey(WPARAM wParam, LPARAM lParam);
 
   // 0 for a dialog (the dialog manager's own handling applies), else
   // DefWindowProcA.

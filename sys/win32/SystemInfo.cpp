@@ -16,7 +16,7 @@ class Win32SystemInfo : public SystemInfo {
 
   bool Version(OsVersion* out) override {
     OSVERSIONINFOA info = {};
-    info.dwOSVersionInfoSize = sizeof info;  // 148
+    info.dwOSVersionInfoSize = sizeof info;
     if (!GetVersionExA(&info)) return false;
     *out = {info.dwPlatformId, info.dwMajorVersion, info.dwMinorVersion, info.dwBuildNumber,
             nullptr};
