@@ -19,6 +19,7 @@ const Command kCommands[] = {
     {"power-off", "switch the phone off", kPowerOffHelp, RunPowerOff},
     {"power-on", "switch the phone on through its boot handshake", kPowerOnHelp, RunPowerOn},
     {"phone-sim", "run a simulated phone on a pseudo-terminal", kPhoneSimHelp, RunPhoneSim},
+    {"ports", "list the serial ports a cable could be on", kPortsHelp, RunPorts},
 };
 
 }  // namespace

@@ -18,3 +18,5 @@ extern const char kImportRtttlHelp[];
 int RunImportRtttl(CommandContext& context);
 extern const char kPhoneSimHelp[];
 int RunPhoneSim(CommandContext& context);
+extern const char kPortsHelp[];
+int RunPorts(CommandContext& context);
