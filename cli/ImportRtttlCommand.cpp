@@ -1,11 +1,13 @@
 // quavrel import-rtttl: an RTTTL ringtone into a project's melody.
 #include "cli/Arguments.h"
 #include "sys/Path.h"
+#include "cli/CommandSupport.h"
 #include "cli/Commands.h"
 #include "cli/Files.h"
 #include "cli/ProjectContents.h"
-#include "cli/Rtttl.h"
-#include "cli/RtttlImport.h"
+#include "exchange/Rtttl.h"
+#include "exchange/RtttlImport.h"
+#include "exchange/Wording.h"
 
 extern const char kImportRtttlHelp[] =
     "Usage: quavrel import-rtttl FILE [--melody N] -o OUT.bmt\n"
@@ -15,26 +17,56 @@ extern const char kImportRtttlHelp[] =
     "OUT.bmt exists, only melody N in it is replaced; otherwise a new project\n"
     "is written with the other melodies empty.\n"
     "\n"
-    "  - settings absent from the header are d=4, o=6, b=63; blanks are ignored;\n"
+    "  - settings absent from the header are d=4, o=6, b=63; l= and s= are\n"
+    "    read and ignored; blanks are ignored;\n"
     "  - c c# d d# e f f# g g# a a# b become C Cis D Dis E F Fis G Gis A Ais H;\n"
-    "    h is b; p is a pause (P);\n"
+    "    _ is a sharp as #; h is b; e# is F and b# the next octave's C;\n"
+    "    p is a pause (P);\n"
     "  - RTTTL octave o becomes octave o - 3 (RTTTL's A4 is 440 Hz, our A1);\n"
-    "    a note outside our octaves 1 to 8 moves to the nearest and is reported;\n"
-    "  - durations 1 to 32 become (1/1) to (1/32); a dotted note (the dot\n"
-    "    before or after the octave) cannot be expressed: it loses its dot and\n"
-    "    is reported;\n"
-    "  - the tempo is the one whose quarter note, in milliseconds as \"quavrel\n"
-    "    render\" plays it, lies nearest to 60000 / b;\n"
-    "  - past 149 notes the melody is cut, and that is reported.\n"
+    "    when notes fall outside our octaves 1 to 8, the whole tune moves by\n"
+    "    the octaves that fit the most, single notes only when no shift fits\n"
+    "    them all, and both are reported;\n"
+    "  - durations 1 to 64; the tempo and the tokens are chosen together so\n"
+    "    that the notes last as near as can be what b asks (a quarter note\n"
+    "    may become (1/8) at another tempo), and what is left is reported;\n"
+    "  - a dotted note becomes the note and its half, two notes of its tone;\n"
+    "  - past 149 notes (a dotted note counts two) the melody is cut, and\n"
+    "    that is reported.\n"
     "\n"
     "A ringtone that cannot be read (no two colons, an unknown note or\n"
-    "setting, a duration other than 1, 2, 4, 8, 16, 32) is reported with its\n"
-    "line and column, and nothing is written. An existing OUT.bmt that is not\n"
-    "a whole project is left alone.\n";
+    "setting, a duration other than 1 to 64, an octave of two digits) is\n"
+    "reported with its line and column and what was expected there, and\n"
+    "nothing is written. An existing OUT.bmt that is not a whole project is\n"
+    "left alone.\n";
 
 namespace {
 
 constexpr size_t kLargestRingtone = 1 << 20;
+
+// "-7.4 %": how much longer (or shorter) played is than asked, in tenths of
+// a percent.
+std::string PercentOff(int64_t played, int64_t asked) {
+  int64_t tenths = asked ? ((played - asked) * 2000 / asked + (played >= asked ? 1 : -1)) / 2 : 0;
+  int64_t whole = tenths < 0 ? -tenths : tenths;
+  return std::to_string(whole / 10) + "." + std::to_string(whole % 10) + " %";
+}
+
+// "32 notes (36 events), tempo 64 with an RTTTL quarter note as (1/8); it
+// lasts 15.872 s where the ringtone asks for 17.143 s: 7.4 % shorter"
+std::string DescribeImport(const ImportedMelody& melody) {
+  std::string text = CountOf(melody.notes, "note");
+  if (melody.events.size() != static_cast<size_t>(melody.notes)) text += " (" + CountOf(static_cast<long>(melody.events.size()), "event") + ")";
+  text += ", tempo " + std::to_string(melody.tempo);
+  const DurationRow* tokens[2];
+  if (TokensFor({4, false}, melody.fit, tokens) && tokens[0])
+    text += std::string(" with an RTTTL quarter note as ") + tokens[0]->token;
+  const TempoFit& fit = melody.fit;
+  text += "; it lasts " + Seconds(static_cast<uint64_t>(fit.playedMicros / 1000)) + " where the ringtone asks for " +
+          Seconds(static_cast<uint64_t>(fit.askedMicros / 1000));
+  if (fit.playedMicros == fit.askedMicros) return text;
+  return text + ": " + PercentOff(fit.playedMicros, fit.askedMicros) +
+         (fit.playedMicros > fit.askedMicros ? " longer" : " shorter");
+}
 
 }  // namespace
 
@@ -67,8 +99,7 @@ int RunImportRtttl(CommandContext& context) {
   project.melodies[k] = {melody.text, melody.tempo};
   if (!WriteProjectFile(*out, project, &error)) return context.Failure(error);
   for (const std::string& notice : melody.notices) context.Warn("warning: " + notice);
-  context.out << "imported \"" << tune.name << "\" as melody " << k + 1 << " of " << *out << ": " << melody.notes
-              << " notes, tempo " << melody.tempo << " (a quarter note lasts " << QuarterNoteMs(melody.tempo)
-              << " ms; b=" << tune.beats << " asks for " << 60000 / tune.beats << " ms)\n";
+  context.out << "imported \"" << tune.name << "\" as melody " << k + 1 << " of " << *out << ": "
+              << DescribeImport(melody) << "\n";
   return kExitSuccess;
 }

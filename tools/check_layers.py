@@ -22,6 +22,7 @@ LAYERS = [
     ["base"],            # portable text code
     ["diag"],            # the error log, the program's path, the crash report
     ["melody"],          # the melody set, the encoder, project and block files
+    ["exchange"],        # RTTTL and MIDI, both ways, and the fitting they share
     ["link", "sim"],     # the phone link; the simulated phone
     ["cli"],             # the quavrel command
     ["ui"],              # the Windows program
