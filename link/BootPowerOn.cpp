@@ -29,9 +29,11 @@ constexpr int kTriesPerPass = 16;
 
 }  // namespace
 
-int SerialPort::BootPowerOn(unsigned attempts) {
-  for (unsigned attempt = 0; attempt < attempts; ++attempt)
+int SerialPort::BootPowerOn(unsigned attempts, BootAttemptObserver* observer) {
+  for (unsigned attempt = 0; attempt < attempts && !StopRequested(); ++attempt) {
+    if (observer) observer->OnBootAttempt(attempt + 1, attempts);
     if (TryBootPowerOn()) return 1;
+  }
   return 0;
 }
 
@@ -62,6 +64,7 @@ int SerialPort::BootHandshake() {
     handle->EscapeCommFunction(sys::kSetDtr);
     sys::Sleep(55);
     for (int attempt = 0; attempt < kTriesPerPass; ++attempt) {
+      if (StopRequested()) break;
       sys::Sleep(45);
       uint8_t reply = 0;
       if (ComWriteByte(kWake) && ReadByteWithTimeout(&reply, 45)) {
@@ -73,6 +76,7 @@ int SerialPort::BootHandshake() {
       handle->ClearCommError(&errors);
     }
     handle->EscapeCommFunction(sys::kClrDtr);
+    if (StopRequested()) return 0;
     sys::Sleep(250);
   }
   return 0;
@@ -90,12 +94,14 @@ int SerialPort::SendBootCode(unsigned first, unsigned second, unsigned third) {
 }
 
 int SerialPort::SendBootBlock(unsigned length, const uint8_t* bytes) {
-  if (!bytes || bytes[0] == 0) return 0;
-  ComWriteByte(length);
+  if (!bytes || bytes[0] == 0 || StopRequested()) return 0;
+  // Once begun, the block goes out whole, so that a stop never leaves the
+  // phone with part of it.
+  WriteByteEvenIfStopped(length);
   uint8_t checksum = 0;
   for (unsigned i = 0; i < length % 256; ++i)
-    if (ComWriteByte(bytes[i])) checksum ^= bytes[i];
-  return ComWriteByte(checksum);
+    if (WriteByteEvenIfStopped(bytes[i])) checksum ^= bytes[i];
+  return WriteByteEvenIfStopped(checksum);
 }
 
 int SerialPort::ReadByteWithTimeout(uint8_t* out, uint32_t ms) {

@@ -41,6 +41,9 @@ class UploadReporter : public BlockWriteObserver {
   void ShowText(const char* text) {
     if (view_ && !Stopped()) view_->SetItemText(IDC_STATUS, text);
   }
+  void PortNotOpened() {
+    if (view_ && !Stopped()) view_->OnPortNotOpened();
+  }
   void EnableButtons(int enable) {
     for (int id : kPhoneButtons)
       if (view_ && !Stopped()) view_->EnableItem(id, enable);
@@ -115,7 +118,11 @@ void ShowCaption(PhoneJobView& view, int stringId) {
   view.SetItemTextFromId(IDC_POWER, stringId);
 }
 
+bool Stopped(const std::atomic<bool>* cancel) { return cancel && cancel->load(); }
+
 }  // namespace
+
+void PhoneJobView::PauseForReading(uint32_t ms) { sys::Sleep(ms); }
 
 PhoneJobResult UploadJob(UploadRequest& request) {
   if (!request.portReserved && !TryBeginPhoneJob()) return PhoneJobResult::Busy;
@@ -126,6 +133,7 @@ PhoneJobResult UploadJob(UploadRequest& request) {
   PhoneJobResult result;
   if (!port.ComOpen(request.portIndex, kServiceBaud)) {
     LogOpenFailure(request.portIndex, sys::LastError());
+    report.PortNotOpened();
     TextString text;
     text.Format(kOpenErrorFormat, request.portIndex + 1);
     report.ShowText(text.Text());
@@ -143,37 +151,49 @@ PhoneJobResult UploadJob(UploadRequest& request) {
   return result;
 }
 
-PhoneJobResult PowerOffJob(int portIndex) {
+PhoneJobResult PowerOffJob(int portIndex, std::atomic<bool>* cancel) {
   SerialPort& port = PhonePort;
   if (!port.ComOpen(portIndex, kServiceBaud)) {
     LogOpenFailure(portIndex, sys::LastError());
     return PhoneJobResult::PortNotOpened;
   }
+  port.SetStopFlag(cancel);
   if (!port.PingPhone()) {
     port.EnterServiceMode();
     port.PingPhone();
   }
   // Sent also when the phone stayed silent: it may be listening all the same.
+  const uint32_t sendsBefore = port.LastSendId();
   const int confirmed = port.RequestPowerOff();
-  if (!confirmed) LogJobFailure("PowerOffJob", portIndex, "the power-off was not confirmed");
+  const bool asked = port.LastSendId() != sendsBefore;
+  PhoneJobResult result = confirmed ? PhoneJobResult::Succeeded : PhoneJobResult::SwitchOffFailed;
+  if (!confirmed && !asked && Stopped(cancel))
+    result = PhoneJobResult::Cancelled;
+  else if (!confirmed)
+    LogJobFailure("PowerOffJob", portIndex, "the power-off was not confirmed");
+  port.SetStopFlag(nullptr);
   port.ComClose();
-  return confirmed ? PhoneJobResult::Succeeded : PhoneJobResult::SwitchOffFailed;
+  return result;
 }
 
-PhoneJobResult PowerOnJob(PhoneJobView& view, int portIndex) {
+PhoneJobResult PowerOnJob(PhoneJobView& view, int portIndex, const PowerOptions& options) {
   SerialPort& port = PhonePort;
   if (!port.ComOpen(portIndex, kServiceBaud)) {
     LogOpenFailure(portIndex, sys::LastError());
+    view.OnPortNotOpened();
     return PhoneJobResult::PortNotOpened;
   }
   ShowStatus(view, IDS_PRESS_POWER_KEY);
+  port.SetStopFlag(options.cancel);
   PhoneJobResult result;
-  if (port.BootPowerOn(kBootAttempts)) {
+  if (port.BootPowerOn(kBootAttempts, options.bootAttempts)) {
     PhoneOn = 1;
     ShowStatus(view, IDS_SWITCHING_ON);
-    sys::Sleep(kStatusPauseMs);
+    view.PauseForReading(kStatusPauseMs);
     ShowStatus(view, IDS_READ_AGAIN);
     result = PhoneJobResult::Succeeded;
+  } else if (Stopped(options.cancel)) {
+    result = PhoneJobResult::Cancelled;
   } else {
     LogJobFailure("PowerOnJob", portIndex, "no boot handshake in 10 attempts");
     ShowStatus(view, IDS_SWITCH_ON_FAILED);
@@ -182,28 +202,30 @@ PhoneJobResult PowerOnJob(PhoneJobView& view, int portIndex) {
   // The caption says what the next press does: switch off a phone that is
   // on now, or try again to switch this one on.
   ShowCaption(view, PhoneOn ? IDS_POWER_OFF_CAPTION : IDS_POWER_ON_CAPTION);
+  port.SetStopFlag(nullptr);
   port.ComClose();
   return result;
 }
 
-PhoneJobResult PowerCommand(PhoneJobView& view, int portIndex) {
+PhoneJobResult PowerCommand(PhoneJobView& view, int portIndex, const PowerOptions& options) {
   if (!TryBeginPhoneJob()) return PhoneJobResult::Busy;
   PhoneJobResult result;
   if (PhoneOn) {
-    result = PowerOffJob(portIndex);
+    result = PowerOffJob(portIndex, options.cancel);
     if (result == PhoneJobResult::Succeeded) {
       PhoneOn = 0;
       ShowCaption(view, IDS_POWER_ON_CAPTION);
       ShowStatus(view, IDS_SWITCHING_OFF);
-    } else {
+    } else if (result != PhoneJobResult::Cancelled) {
       // A port that cannot be opened reads as a failed switch-off.
+      if (result == PhoneJobResult::PortNotOpened) view.OnPortNotOpened();
       ShowCaption(view, IDS_POWER_OFF_CAPTION);
       ShowStatus(view, IDS_SWITCH_OFF_FAILED);
-      sys::Sleep(kStatusPauseMs);
+      view.PauseForReading(kStatusPauseMs);
       ShowStatus(view, IDS_READ_AGAIN);
     }
   } else {
-    result = PowerOnJob(view, portIndex);
+    result = PowerOnJob(view, portIndex, options);
   }
   EndPhoneJob();
   return result;

@@ -20,7 +20,8 @@ constexpr const char* kOpenErrorFormat = "Error open: \xD1\xCE\xCC%d";
 enum class PhoneJobResult {
   Succeeded,        // 109, 114 or 119 shown
   Busy,             // another job holds the port: nothing done, nothing shown
-  Cancelled,        // the upload was told to stop before it wrote anything
+  Cancelled,        // told to stop before it changed the phone: no block
+                    // written, no power-off asked, no boot code taken
   CancelledWriting, // told to stop mid-write: the block was closed, incomplete
   PortNotOpened,
   PhoneSilent,      // no answer after the service-mode entry (112)
@@ -74,11 +75,22 @@ PhoneJobResult UploadJob(UploadRequest& request);
 // the power command changes it.
 extern int PhoneOn;
 
+// What the power command may be given beyond its view and port; the
+// dialog gives none.
+struct PowerOptions {
+  // Set: no new exchange starts (as UploadRequest::cancel), the port is
+  // closed, and the job ends as Cancelled unless the phone had already
+  // done what was asked.
+  std::atomic<bool>* cancel = nullptr;
+  BootAttemptObserver* bootAttempts = nullptr;  // told of each power-on attempt
+};
+
 // The power button: PowerOffJob when PhoneOn, else PowerOnJob, with the
-// captions, status texts and 4000 ms waits of each outcome.
-PhoneJobResult PowerCommand(PhoneJobView& view, int portIndex);
+// captions, status texts and 4000 ms pauses (PhoneJobView::PauseForReading)
+// of each outcome.
+PhoneJobResult PowerCommand(PhoneJobView& view, int portIndex, const PowerOptions& options = {});
 
 // The power command's two branches; the caller holds the job lock.
 // PowerOffJob shows nothing itself.
-PhoneJobResult PowerOffJob(int portIndex);
-PhoneJobResult PowerOnJob(PhoneJobView& view, int portIndex);
+PhoneJobResult PowerOffJob(int portIndex, std::atomic<bool>* cancel = nullptr);
+PhoneJobResult PowerOnJob(PhoneJobView& view, int portIndex, const PowerOptions& options = {});

@@ -106,7 +106,12 @@ int SerialPort::ComReadByte(uint8_t* out) {
 }
 
 int SerialPort::ComWriteByte(unsigned value) {
-  if (!handle || StopRequested()) return 0;
+  if (StopRequested()) return 0;
+  return WriteByteEvenIfStopped(value);
+}
+
+int SerialPort::WriteByteEvenIfStopped(unsigned value) {
+  if (!handle) return 0;
   uint8_t byte = static_cast<uint8_t>(value);
   unsigned written = 0;
   return handle->WriteFile(&byte, 1, &written) ? 1 : 0;

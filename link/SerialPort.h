@@ -36,6 +36,13 @@ class BlockWriteObserver {
   virtual void OnChunk(const ChunkReport& chunk) = 0;
 };
 
+// Told as each attempt of the boot handshake begins.
+class BootAttemptObserver {
+ public:
+  virtual ~BootAttemptObserver() = default;
+  virtual void OnBootAttempt(unsigned attempt, unsigned attempts) = 0;  // attempt from 1
+};
+
 class SerialPort {
  public:
   constexpr SerialPort() = default;
@@ -98,8 +105,10 @@ class SerialPort {
   int WriteBlock(uint16_t blockId, uint16_t size, uint8_t infoByte, const uint8_t* data,
                  BlockWriteObserver* observer = nullptr);
 
-  // Power-on by the boot handshake (BootPowerOn.cpp).
-  int BootPowerOn(unsigned attempts);
+  // Power-on by the boot handshake (BootPowerOn.cpp). A stop ends it
+  // between two tries of the handshake; the boot code, once begun, goes
+  // out whole.
+  int BootPowerOn(unsigned attempts, BootAttemptObserver* observer = nullptr);
   int TryBootPowerOn();
   int BootHandshake();
   int SendBootCode(unsigned first, unsigned second, unsigned third);
@@ -110,7 +119,7 @@ class SerialPort {
   // bytes and data chunks are not sent, so every exchange in progress winds
   // down; only a block write already opened still sends its close and
   // finishing frames, so the phone is not left with the block open. A job
-  // that is being abandoned sets it.
+  // that is being abandoned (or told to stop by its user) sets it.
   void SetStopFlag(const std::atomic<bool>* flag) { stop_ = flag; }
 
   bool IsOpen() const { return handle != nullptr; }
@@ -120,6 +129,7 @@ class SerialPort {
 
  private:
   bool StopRequested() const { return stop_ && stop_->load(); }
+  int WriteByteEvenIfStopped(unsigned value);
   const std::atomic<bool>* stop_ = nullptr;
   ReplyTracker replies_;
 };

@@ -10,11 +10,13 @@ namespace link_test {
 namespace {
 
 // Writes down what a job showed: a status by its ID, a caption as cID, a
-// text as itself, a control enabled or disabled as +ID or -ID.
+// text as itself, a control enabled or disabled as +ID or -ID, a port that
+// could not be opened as "x".
 struct RecordingView : PhoneJobView {
   void SetItemTextFromId(int control, int id) override { Note((control == IDC_POWER ? "c" : "") + std::to_string(id)); }
   void SetItemText(int, const char* text) override { Note(text); }
   void EnableItem(int control, int enable) override { Note((enable ? "+" : "-") + std::to_string(control)); }
+  void OnPortNotOpened() override { Note("x"); }
   void Note(const std::string& call) {
     calls += (calls.empty() ? "" : " ") + call;
     if (onCall) onCall(call);
@@ -60,7 +62,7 @@ TEST_F(PhoneJobsTest, FailedUploadEndsWithItsOwnTextAndTheButtonsEnabled) {
     PhoneJobResult result;
     std::string calls, logged;
   } cases[] = {
-      {[](sim::SimPhoneSettings&) {}, 1, PhoneJobResult::PortNotOpened, "Error open: \xD1\xCE\xCC" "2",
+      {[](sim::SimPhoneSettings&) {}, 1, PhoneJobResult::PortNotOpened, "x Error open: \xD1\xCE\xCC" "2",
        "ComOpen(COM2),error code: 2"},
       {[](sim::SimPhoneSettings& s) { s.silent = true; }, 0, PhoneJobResult::PhoneSilent, "107 112",
        "UploadJob(COM1, no answer to the ping after the service-mode entry),error code: "},
@@ -145,8 +147,8 @@ TEST_F(PhoneJobsTest, PowerCommandFollowsTheStateTable) {
       {sim::PhoneState::Normal, true, 1, 0, true, true, "c123 114", ""},
       {sim::PhoneState::Off, true, 1, 0, false, true, "c122 115 121",  // silent to frames
        "PowerOffJob(COM1, the power-off was not confirmed),error code: "},
-      {sim::PhoneState::Normal, true, 1, 3, false, false, "c122 115 121", "ComOpen(COM4),error code: 2"},
-      {sim::PhoneState::Off, true, 0, 2, false, true, "", "ComOpen(COM3),error code: 2"},
+      {sim::PhoneState::Normal, true, 1, 3, false, false, "x c122 115 121", "ComOpen(COM4),error code: 2"},
+      {sim::PhoneState::Off, true, 0, 2, false, true, "x", "ComOpen(COM3),error code: 2"},
       {sim::PhoneState::Off, true, 0, 0, true, false, "118 119 121 c122", ""},
       // The next press tries to switch it on again, and the caption says so.
       {sim::PhoneState::Off, false, 0, 0, false, true, "118 120 c123",
