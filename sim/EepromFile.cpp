@@ -1,50 +1,41 @@
 #include "sim/EepromFile.h"
 
-#include <cerrno>
-#include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <system_error>
+#include "sys/ErrorText.h"
+#include "sys/FileSystem.h"
+#include "sys/StagedFile.h"
+#include "sys/SystemInfo.h"
 
 namespace sim {
+namespace {
+
+std::string Reason() { return sys::ErrorText(sys::LastError()); }
+
+}  // namespace
 
 EepromLoad LoadEeprom(const std::string& path, size_t size, std::vector<uint8_t>* block, std::string* error) {
-  std::error_code code;
-  if (!std::filesystem::exists(path, code)) return EepromLoad::Missing;
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    *error = "cannot read " + path + ": " + std::strerror(errno);
+  sys::FileSystem& files = sys::CurrentFileSystem();
+  if (!files.Exists(path.c_str())) return EepromLoad::Missing;
+  // One byte more than the block tells a file that is too long.
+  std::vector<uint8_t> bytes(size + 1);
+  size_t got = 0;
+  if (!files.Read(path.c_str(), bytes.data(), bytes.size(), &got)) {
+    *error = "cannot read " + path + ": " + Reason();
     return EepromLoad::Failed;
   }
-  std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (bytes.size() != size) {
-    *error = path + " holds " + std::to_string(bytes.size()) + " bytes, but the block is " + std::to_string(size) +
-             " bytes";
+  if (got != size) {
+    *error = path + " holds " + (got > size ? "more than " + std::to_string(size) : std::to_string(got)) +
+             " bytes, but the block is " + std::to_string(size) + " bytes";
     return EepromLoad::Failed;
   }
+  bytes.resize(size);
   *block = std::move(bytes);
   return EepromLoad::Loaded;
 }
 
 bool SaveEeprom(const std::string& path, const std::vector<uint8_t>& block, std::string* error) {
-  std::string temporary = path + ".part";
-  {
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(block.data()), static_cast<std::streamsize>(block.size()));
-    out.flush();
-    if (!out) {
-      *error = "cannot write " + temporary;
-      out.close();
-      std::remove(temporary.c_str());
-      return false;
-    }
-  }
-  std::error_code code;
-  std::filesystem::rename(temporary, path, code);
-  if (code) {
-    *error = "cannot replace " + path + ": " + code.message();
-    std::remove(temporary.c_str());
+  sys::StagedFile file;
+  if (!file.Create(path.c_str()) || !file.Append(block.data(), block.size()) || !file.Commit()) {
+    *error = "cannot write " + path + ": " + Reason();
     return false;
   }
   return true;

@@ -1,8 +1,8 @@
 #pragma once
 // Block 5071 kept in a file between runs of the simulated phone: read at
-// start when the file is there, written after each completed write so that a
-// reader never sees half a block (a temporary file beside it, then renamed
-// over it).
+// start when the file is there, written after each completed write through
+// the staged writer (sys/StagedFile.h), so that a reader never sees half a
+// block and a link or the file's mode stays as it was.
 #include <cstdint>
 #include <string>
 #include <vector>
