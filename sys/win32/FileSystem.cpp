@@ -9,6 +9,8 @@ HANDLE Handle(FileId file) { return reinterpret_cast<HANDLE>(file); }
 
 // WriteFile and ReadFile take at most a DWORD at a time.
 constexpr size_t kLargestCall = 1u << 30;
+constexpr int kRenameAttempts = 50;
+constexpr DWORD kRenameRetryMs = 10;
 
 class Win32FileSystem : public FileSystem {
  public:
@@ -46,8 +48,22 @@ class Win32FileSystem : public FileSystem {
 
   bool Close(FileId file) override { return CloseHandle(Handle(file)) != 0; }
 
+  // While another writer is putting its own file in place at the same
+  // name, or a reader holds it open, the replace is refused for a moment:
+  // the move is tried again for a while before that counts as a failure.
   bool Rename(const char* from, const char* to) override {
-    return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+    for (int attempt = 1;; ++attempt) {
+      if (MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
+      const DWORD error = GetLastError();
+      const DWORD target = GetFileAttributesA(to);
+      const bool heldFile = (error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION) &&
+                            target != INVALID_FILE_ATTRIBUTES && (target & FILE_ATTRIBUTE_DIRECTORY) == 0;
+      if (!heldFile || attempt == kRenameAttempts) {
+        ::SetLastError(error);
+        return false;
+      }
+      ::Sleep(kRenameRetryMs);
+    }
   }
 
   bool Remove(const char* path) override { return ::DeleteFileA(path) != 0; }
