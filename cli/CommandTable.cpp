@@ -15,6 +15,8 @@ const Command kCommands[] = {
     {"render", "play a melody into a WAV file as the phone would", kRenderHelp, RunRender},
     {"decode", "read a block file back into note text", kDecodeHelp, RunDecode},
     {"import-rtttl", "bring an RTTTL ringtone into a project", kImportRtttlHelp, RunImportRtttl},
+    {"export-rtttl", "write a melody as an RTTTL ringtone", kExportRtttlHelp, RunExportRtttl},
+    {"export-midi", "write melodies as a Standard MIDI File", kExportMidiHelp, RunExportMidi},
     {"upload", "write a project's melodies into the phone", kUploadHelp, RunUpload},
     {"power-off", "switch the phone off", kPowerOffHelp, RunPowerOff},
     {"power-on", "switch the phone on through its boot handshake", kPowerOnHelp, RunPowerOn},

@@ -1,0 +1,71 @@
+// quavrel export-midi: melodies as a Standard MIDI File.
+#include "cli/Commands.h"
+#include "cli/Files.h"
+#include "cli/MelodySource.h"
+#include "exchange/MidiExport.h"
+#include "exchange/Wording.h"
+#include "sys/Path.h"
+
+extern const char kExportMidiHelp[] =
+    "Usage: quavrel export-midi PROJECT.bmt [--melody N] -o OUT.mid\n"
+    "       quavrel export-midi --block BLOCK.bin [--melody N] -o OUT.mid\n"
+    "\n"
+    "Writes melody N (1 to 4), or every melody that has notes when --melody\n"
+    "is not given, as a Standard MIDI File: format 1, one track per melody\n"
+    "named \"Melody N\" (on channel N, with the square-wave lead sound). The\n"
+    "notes are the events the encoder makes of the project's melodies, or\n"
+    "that the block file holds.\n"
+    "\n"
+    "  - one tick is one millisecond, so each note lasts what \"quavrel\n"
+    "    render\" plays it for; the tempo makes a quarter note the beat at\n"
+    "    which the first melody's durations read best as note values;\n"
+    "  - each tone is the key at its nearest pitch (our A1, 440 Hz, is key\n"
+    "    69); a tone more than 10 cents from its key is reported;\n"
+    "  - pauses are rests; a melody reaching beyond keys 0 to 127 moves by\n"
+    "    octaves, and that is reported.\n";
+
+int RunExportMidi(CommandContext& context) {
+  ParsedArguments args;
+  std::string error;
+  if (!ParseArguments(context.args, {{"--block", 1, false}, {"--melody", 1, false}, {"-o", 1, false}}, &args,
+                      &error))
+    return context.UsageError(error);
+  MelodySource source;
+  std::string problem = SourceFromArguments(args, &source);
+  if (!problem.empty()) return context.UsageError(problem);
+  std::vector<int> ks = {0, 1, 2, 3};
+  const std::string* number = args.Value("--melody");
+  if (number) {
+    ks.resize(1);
+    if (!ParseMelodyNumber(*number, &ks[0]))
+      return context.UsageError("melody number must be 1, 2, 3 or 4, not '" + *number + "'");
+  }
+  const std::string* out = args.Value("-o");
+  if (!out) return context.UsageError("the MIDI file to write is missing: -o OUT.mid");
+  if (!sys::path::EndsWith(*out, ".mid")) return context.UsageError("the MIDI file's name must end in \".mid\": " + *out);
+
+  std::vector<SlotContents> slots;
+  if (!ReadMelodySlots(context, source, ks, &slots)) return kExitFailure;
+  std::vector<MidiExportMelody> melodies;
+  std::string numbers;
+  for (size_t i = 0; i < ks.size(); ++i) {
+    std::string melody = "melody " + std::to_string(ks[i] + 1) + " of '" + source.path + "'";
+    if (slots[i].state == SlotState::Malformed)
+      return context.Failure(melody + " cannot be read: " + slots[i].error + "; nothing was written");
+    if (slots[i].events.empty()) {
+      if (number) return context.Failure(melody + " has no notes: nothing to export");
+      continue;
+    }
+    melodies.push_back({ks[i] + 1, slots[i].events});
+    numbers += (numbers.empty() ? "" : ", ") + std::to_string(ks[i] + 1);
+  }
+  if (melodies.empty()) return context.Failure("no melody of '" + source.path + "' has notes: nothing to export");
+
+  ExportedMidi midi = MelodiesToMidi(melodies);
+  for (const std::string& notice : midi.notices) context.Warn("warning: " + notice);
+  if (!WriteFileAtomically(*out, midi.bytes, &error)) return context.Failure(error);
+  context.out << "wrote " << *out << ": " << CountOf(static_cast<long>(melodies.size()), "track")
+              << (melodies.size() == 1 ? " (melody " : " (melodies ") << numbers << "), one tick a millisecond, a quarter note "
+              << midi.quarterMs << " ticks\n";
+  return kExitSuccess;
+}

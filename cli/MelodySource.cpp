@@ -1,0 +1,40 @@
+#include "cli/MelodySource.h"
+
+#include <memory>
+
+#include "cli/CommandSupport.h"
+#include "cli/EncodeReport.h"
+#include "cli/ProjectContents.h"
+#include "melody/MelodySet.h"
+
+std::string SourceFromArguments(const ParsedArguments& args, MelodySource* source) {
+  const std::string* block = args.Value("--block");
+  if (args.positionals.size() > 1) return "one project file at a time";
+  if (block && !args.positionals.empty()) return "give a project file or --block, not both";
+  if (!block && args.positionals.empty()) return "the project file (or --block BLOCK.bin) is missing";
+  source->block = block != nullptr;
+  source->path = block ? *block : args.positionals[0];
+  return "";
+}
+
+bool ReadMelodySlots(const CommandContext& context, const MelodySource& source, const std::vector<int>& ks,
+                     std::vector<SlotContents>* slots) {
+  auto set = std::make_unique<MelodySet>();
+  if (source.block) {
+    std::string image;
+    if (!ReadBlockFile(context, source.path, &image)) return false;
+    image.copy(reinterpret_cast<char*>(set->BlockImage()), kBlockImageSize);
+  } else {
+    ProjectContents project;
+    if (!ReadProjectForEncoding(context, source.path, &project)) return false;
+    PutIntoSet(project, set.get());
+    EncodeRecorder recorder;
+    for (int k : ks) set->DecodeToBuffer(k, set->MelodyText(k), &recorder);
+    for (const PlaceholderReport& report : recorder.placeholders)
+      context.Warn("warning: " + DescribePlaceholder(report, project.melodies[report.k].text, project.melodies[report.k].tempo));
+    for (const TruncationReport& report : recorder.truncations)
+      context.Warn("warning: " + DescribeTruncation(report, project.melodies[report.k].text));
+  }
+  for (int k : ks) slots->push_back(ReadSlot(set->BlockImage(), k));
+  return true;
+}
