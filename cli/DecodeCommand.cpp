@@ -18,7 +18,9 @@ extern const char kDecodeHelp[] =
     "\n"
     "A duration that no token gives at that tempo (a placeholder's 31, or a\n"
     "wrong tempo) is reported with its melody and event number and written\n"
-    "as the nearest token. A slot that begins with 0xFF is an empty melody.\n"
+    "as the nearest token. A slot that begins with 0xFF is an empty melody;\n"
+    "one with its header and no notes is written \"P\" (a note without a\n"
+    "duration), which encodes to the same slot.\n"
     "A slot that is not a melody's (a wrong header, no end mark) is reported\n"
     "as an error for that melody; the run then exits 1.\n"
     "\n"
@@ -73,7 +75,8 @@ int RunDecode(CommandContext& context) {
     DecodedMelody decoded = EventsToNoteText(slot.events, melody.tempo);
     for (const std::string& notice : decoded.notices) context.Warn("warning: " + name + ", " + notice);
     melody.text = decoded.text;
-    context.out << ":\n    " << melody.text << "\n";
+    if (slot.events.empty()) context.out << ": no notes (written as \"" << melody.text << "\")\n";
+    else context.out << ":\n    " << melody.text << "\n";
   }
   if (unreadable) {
     if (projectPath) context.Warn("no project written, as not every melody could be read");

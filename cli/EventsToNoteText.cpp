@@ -5,6 +5,7 @@
 
 DecodedMelody EventsToNoteText(const std::vector<NoteEvent>& events, uint16_t tempo) {
   DecodedMelody melody;
+  if (events.empty()) melody.text = kNoNotesText;
   for (size_t i = 0; i < events.size(); ++i) {
     const NoteEvent& event = events[i];
     std::string number = "event " + std::to_string(i + 1) + ": ";

@@ -91,6 +91,18 @@ TEST(DecodeCommand, AMalformedSlotIsAnErrorForThatMelodyOnly) {
   EXPECT_FALSE(std::filesystem::exists("p.bmt"));
 }
 
+TEST(DecodeCommand, AMelodyWithoutNotesStaysOne) {
+  ScopedWorkDir dir;
+  // "C2" has no duration: melody 2's slot holds its header and the end mark.
+  WriteProject("p.bmt", {{""}, {"C2", 100}, {"D2(1/4)"}});
+  ASSERT_EQ(Quavrel({"encode", "p.bmt", "-o", "p.bin"}).code, 0);
+  RunResult run = Quavrel({"decode", "p.bin", "--project", "q.bmt", "--tempo", "2", "100"});
+  ASSERT_EQ(run.code, 0) << run.err;
+  EXPECT_TRUE(Contains(run.out, "Melody 1, tempo 128: empty\nMelody 2, tempo 100: no notes (written as \"P\")\n")) << run.out;
+  ASSERT_EQ(Quavrel({"encode", "q.bmt", "-o", "q.bin"}).code, 0);
+  EXPECT_EQ(ReadFile("q.bin"), ReadFile("p.bin"));
+}
+
 TEST(DecodeCommand, RefusesBadInput) {
   ScopedWorkDir dir;
   WriteFile("long.bin", EncodedBlock({}) + "x");
