@@ -38,6 +38,6 @@ TEST(ImportRtttlCommand, SaysWhatChangedAndCountsRight) {
   EXPECT_TRUE(Contains(run.err, "warning: note 1 (line 1, column 13, \"e#.\") is read as F, the note it sounds")) << run.err;
   EXPECT_TRUE(Contains(run.err, "the whole tune is moved up 1 octave\n")) << run.err;
 
-  WriteFile("nul.txt", std::string("nul::c,d\0,e", 11));
-  ExpectFailure({"import-rtttl", "nul.txt", "-o", "nul.bmt"}, 1, "unexpected '\\x00' at line 1, column 9 after \"d\"");
+  WriteFile("zero.txt", std::string("nul::c,d\0,e", 11));  // "nul.txt" would be Windows' NUL device
+  ExpectFailure({"import-rtttl", "zero.txt", "-o", "zero.bmt"}, 1, "unexpected '\\x00' at line 1, column 9 after \"d\"");
 }
