@@ -1,5 +1,7 @@
 #include "cli/Arguments.h"
 
+#include "cli/TextDisplay.h"
+
 bool ParsedArguments::Has(const char* name) const { return !All(name).empty(); }
 
 const std::string* ParsedArguments::Value(const char* name) const {
@@ -32,7 +34,7 @@ bool ParseArguments(const std::vector<std::string>& args, const std::vector<Opti
     for (const OptionSpec& candidate : specs)
       if (arg == candidate.name) option = &candidate;
     if (!option) {
-      *error = "unknown option '" + arg + "'";
+      *error = "unknown option '" + ShownName(arg) + "'";
       return false;
     }
     if (!option->repeatable && !parsed->All(option->name).empty()) {

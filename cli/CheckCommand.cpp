@@ -3,14 +3,14 @@
 
 #include "cli/Arguments.h"
 #include "cli/Commands.h"
-#include "cli/EncodeReport.h"
+#include "cli/Files.h"
+#include "cli/MelodyProblems.h"
 #include "cli/ProjectContents.h"
 #include "cli/TextDisplay.h"
-#include "melody/DurationTable.h"
-#include "melody/SlotReader.h"
 
 extern const char kCheckHelp[] =
     "Usage: quavrel check PROJECT.bmt\n"
+    "       quavrel check -   (the project from standard input)\n"
     "\n"
     "Lists every problem the encoder would meet in the project's melodies,\n"
     "each with its melody and, where it has one, its line and column:\n"
@@ -25,28 +25,6 @@ extern const char kCheckHelp[] =
     "project: its four records must add up to exactly its size), 0 otherwise.\n";
 
 namespace {
-
-std::vector<std::string> SaturationProblems(int k, uint16_t tempo, const std::vector<NoteEvent>& events) {
-  std::string numbers;
-  int count = 0;
-  for (size_t i = 0; i < events.size(); ++i) {
-    if (events[i].duration != kLongestDuration) continue;
-    if (count++) numbers += ", ";
-    numbers += std::to_string(i + 1);
-  }
-  if (!count) return {};
-  std::string tokens;
-  for (int i = 0; i < kDurationRowCount; ++i) {
-    const DurationRow& row = DurationTable()[i];
-    if (ScaledDuration(row.base, tempo) <= kLongestDuration) continue;
-    if (!tokens.empty()) tokens += ", ";
-    tokens += row.token + (" would last " + std::to_string(ScaledDuration(row.base, tempo)));
-  }
-  return {"melody " + std::to_string(k + 1) + ": at tempo " + std::to_string(tempo) + " " + tokens +
-          ", longer than the " + std::to_string(kLongestDuration) + " a note holds; " +
-          (count == 1 ? "note " + numbers + " is" : "notes " + numbers + " are") + " shortened to " +
-          std::to_string(kLongestDuration)};
-}
 
 std::vector<std::string> MelodyProblems(int k, const ProjectMelody& melody) {
   std::vector<std::string> problems;
@@ -63,17 +41,8 @@ std::vector<std::string> MelodyProblems(int k, const ProjectMelody& melody) {
   PutIntoSet(one, set.get());
   EncodeRecorder recorder;
   set->DecodeToBuffer(k, set->MelodyText(k), &recorder);
-  for (const PlaceholderReport& report : recorder.placeholders)
-    problems.push_back(DescribePlaceholder(report, text, melody.tempo));
-  for (const TruncationReport& report : recorder.truncations)
-    problems.push_back(DescribeTruncation(report, text));
-  int tail = IgnoredTailStart(text);
-  if (tail >= 0)
-    problems.push_back("melody " + std::to_string(k + 1) + ", " + DescribePosition(text, tail) + ": \"" +
-                       Printable(text.substr(static_cast<size_t>(tail))) +
-                       "\" gives no note: a note needs its duration right after it, as in C2(1/4)");
-  SlotContents slot = ReadSlot(set->BlockImage(), k);
-  for (const std::string& problem : SaturationProblems(k, melody.tempo, slot.events)) problems.push_back(problem);
+  for (const std::string& problem : EncodingProblems(k, text, melody.tempo, recorder, set->BlockImage()))
+    problems.push_back(problem);
   return problems;
 }
 
@@ -87,6 +56,7 @@ int RunCheck(CommandContext& context) {
     return context.UsageError(args.positionals.empty() ? "the project file to check is missing"
                                                        : "one project file at a time");
   const std::string& path = args.positionals[0];
+  context.StartLog();
   ProjectContents project;
   if (!ReadProjectFile(path, &project, &error)) return context.Failure(error);
   size_t count = 0;
@@ -97,9 +67,9 @@ int RunCheck(CommandContext& context) {
     }
   }
   if (count == 0) {
-    context.out << path << ": no problems\n";
+    context.out << ShownSource(path) << ": no problems\n";
     return kExitSuccess;
   }
-  context.out << path << ": " << count << (count == 1 ? " problem\n" : " problems\n");
+  context.out << ShownSource(path) << ": " << Counted(count, "problem", "problems") << "\n";
   return kExitFailure;
 }

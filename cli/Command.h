@@ -7,6 +7,9 @@
 constexpr int kExitSuccess = 0;
 constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
+// Stopped by Ctrl+C or SIGTERM, as a shell reports a process that SIGINT
+// ended (128 + 2).
+constexpr int kExitInterrupted = 130;
 
 struct CommandContext;
 using CommandFunction = int (*)(CommandContext& context);
@@ -24,6 +27,10 @@ struct CommandContext {
   std::ostream& out;
   std::ostream& err;
 
+  // Called once the arguments are known to be right, before any work: a
+  // new Error.log starts, as the program's does at its start. Help, the
+  // version and wrong usage leave the old log alone.
+  void StartLog() const;
   // "quavrel NAME: message" and where to find help; returns kExitUsage.
   int UsageError(const std::string& message) const;
   // "quavrel NAME: message"; returns kExitFailure.

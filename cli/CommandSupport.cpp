@@ -1,7 +1,10 @@
 #include "cli/CommandSupport.h"
 
 #include "cli/Files.h"
+#include "cli/MelodyProblems.h"
+#include "cli/TextDisplay.h"
 #include "melody/MelodySet.h"
+#include "sys/Path.h"
 
 bool ReadProjectForEncoding(const CommandContext& context, const std::string& path, ProjectContents* project) {
   std::string error;
@@ -11,7 +14,7 @@ bool ReadProjectForEncoding(const CommandContext& context, const std::string& pa
   }
   for (int k = 0; k < kMelodyCount; ++k) {
     if (project->melodies[k].text.size() > static_cast<size_t>(kMaxMelodyTextLength)) {
-      context.Failure("melody " + std::to_string(k + 1) + " of '" + path + "' is " +
+      context.Failure("melody " + std::to_string(k + 1) + " of " + QuotedSource(path) + " is " +
                       std::to_string(project->melodies[k].text.size()) + " bytes long; a melody holds at most " +
                       std::to_string(kMaxMelodyTextLength) + " (\"quavrel check\" shows where it is cut)");
       return false;
@@ -27,20 +30,29 @@ bool ReadBlockFile(const CommandContext& context, const std::string& path, std::
     return false;
   }
   if (image->size() != static_cast<size_t>(kBlockImageSize)) {
-    context.Failure("'" + path + "' is not a block file: it has " + std::to_string(image->size()) +
-                    " bytes where a block has " + std::to_string(kBlockImageSize));
+    context.Failure(QuotedSource(path) + " is not a block file: it has " +
+                    Counted(image->size(), "byte", "bytes") + " where a block has " + std::to_string(kBlockImageSize));
     return false;
   }
   return true;
 }
 
-void WarnOfEncoding(const CommandContext& context, const EncodeRecorder& recorder, const ProjectContents& project) {
-  for (const PlaceholderReport& report : recorder.placeholders) {
-    const ProjectMelody& melody = project.melodies[report.k];
-    context.Warn("warning: " + DescribePlaceholder(report, melody.text, melody.tempo));
-  }
-  for (const TruncationReport& report : recorder.truncations)
-    context.Warn("warning: " + DescribeTruncation(report, project.melodies[report.k].text));
+std::string OutputProblem(const std::string& output, const char* ending, const char* kind,
+                          const std::vector<std::string>& inputs) {
+  if (IsStandardStream(output)) return "";
+  if (!sys::path::EndsWith(output, ending))
+    return std::string("the ") + kind + "'s name must end in \"" + ending + "\": " + ShownName(output);
+  for (const std::string& input : inputs)
+    if (!IsStandardStream(input) && SameFile(input, output))
+      return "'" + ShownName(output) + "' is the same file as the input " + QuotedSource(input) + "; give the " +
+             kind + " another name";
+  return "";
+}
+
+void WarnOfMelody(const CommandContext& context, int k, const ProjectMelody& melody, const EncodeRecorder& recorder,
+                  const uint8_t* image) {
+  for (const std::string& problem : EncodingProblems(k, melody.text, melody.tempo, recorder, image))
+    context.Warn("warning: " + problem);
 }
 
 std::string Seconds(uint64_t milliseconds) {

@@ -17,6 +17,29 @@ std::string Where(int k, const std::string& text, int position) {
   return "melody " + std::to_string(k + 1) + ", " + DescribePosition(text, position);
 }
 
+// Cyrillic letters of code page 1251 that look like the Latin letters of
+// note names: typed on a Russian keyboard layout, "С2" reads as C2 but is
+// no note.
+struct LookAlike {
+  unsigned char cyrillic;
+  char latin;
+};
+constexpr LookAlike kLookAlikes[] = {
+    {0xC0, 'A'}, {0xC2, 'B'}, {0xD1, 'C'}, {0xC5, 'E'}, {0xCD, 'H'}, {0xD0, 'P'}, {0xB2, 'I'}, {0xBD, 'S'},
+    {0xE0, 'a'}, {0xF1, 'c'}, {0xE5, 'e'}, {0xF0, 'p'}, {0xB3, 'i'}, {0xBE, 's'},
+};
+
+// "; "С" is the Cyrillic letter, not the Latin C" for each look-alike in
+// the note token; empty when it holds none.
+std::string LookAlikeHint(const std::string& token) {
+  std::string hint;
+  for (char c : token)
+    for (const LookAlike& letter : kLookAlikes)
+      if (static_cast<unsigned char>(c) == letter.cyrillic)
+        hint += "; " + Quoted(std::string(1, c)) + " is the Cyrillic letter, not the Latin " + letter.latin;
+  return hint;
+}
+
 }  // namespace
 
 void EncodeRecorder::OnPlaceholder(int k, const char* noteToken, const char* durationToken,
@@ -41,9 +64,10 @@ std::string DescribePlaceholder(const PlaceholderReport& report, const std::stri
     what += "no note before the duration (a blank between a note and its \"(\" separates them)";
     if (!duration) what += ", and " + Quoted(report.durationToken) + " is no known duration";
   } else if (!note && !duration) {
-    what += "unknown note " + Quoted(report.noteToken) + " and unknown duration " + Quoted(report.durationToken);
+    what += "unknown note " + Quoted(report.noteToken) + " and unknown duration " + Quoted(report.durationToken) +
+            LookAlikeHint(report.noteToken);
   } else if (!note) {
-    what += "unknown note " + Quoted(report.noteToken);
+    what += "unknown note " + Quoted(report.noteToken) + LookAlikeHint(report.noteToken);
   } else if (!duration) {
     what += "unknown duration " + Quoted(report.durationToken) + " (durations are (1/1), (1/2), (1/4) ... (1/512))";
   } else {

@@ -1,55 +1,69 @@
 #include "cli/Files.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
+#include <iostream>
+#include <memory>
 
+#include "cli/StandardStreams.h"
+#include "cli/TextDisplay.h"
 #include "sys/ErrorText.h"
+#include "sys/FileSystem.h"
 #include "sys/SystemInfo.h"
 
 namespace {
 
-std::string Reason() { return errno ? std::strerror(errno) : "unknown error"; }
+std::istream* standardInput = nullptr;
+
+bool ReadStandardInput(size_t maxBytes, std::string* bytes, std::string* error) {
+  std::istream& in = standardInput ? *standardInput : std::cin;
+  PassBytesUnchanged(in);
+  bytes->clear();
+  char buffer[65536];
+  while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
+    bytes->append(buffer, static_cast<size_t>(in.gcount()));
+    if (bytes->size() > maxBytes) {
+      *error = "standard input holds more than " + std::to_string(maxBytes) + " bytes";
+      return false;
+    }
+  }
+  if (in.bad()) {
+    *error = "cannot read standard input";
+    return false;
+  }
+  return true;
+}
 
 }  // namespace
 
-bool ReadFileBytes(const std::string& path, size_t maxBytes, std::string* bytes, std::string* error) {
-  errno = 0;
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (!file) {
-    *error = "cannot read '" + path + "': " + Reason();
-    return false;
-  }
-  bytes->clear();
-  char buffer[65536];
-  bool ok = true;
-  for (;;) {
-    size_t n = std::fread(buffer, 1, sizeof buffer, file);
-    bytes->append(buffer, n);
-    if (bytes->size() > maxBytes) {
-      *error = "'" + path + "' is larger than " + std::to_string(maxBytes) + " bytes";
-      ok = false;
-      break;
-    }
-    if (n < sizeof buffer) {
-      if (std::ferror(file)) {
-        *error = "cannot read '" + path + "': " + Reason();
-        ok = false;
-      }
-      break;
-    }
-  }
-  std::fclose(file);
-  return ok;
+bool IsStandardStream(const std::string& path) { return path == "-"; }
+
+std::string ShownSource(const std::string& path) {
+  return IsStandardStream(path) ? "standard input" : ShownName(path);
 }
 
-bool FileExists(const std::string& path) {
-  errno = 0;
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (!file) return errno != ENOENT;  // there, but not for us to read
-  std::fclose(file);
+std::string QuotedSource(const std::string& path) {
+  return IsStandardStream(path) ? "standard input" : "'" + ShownName(path) + "'";
+}
+
+void SetStandardInput(std::istream* in) { standardInput = in; }
+
+bool ReadFileBytes(const std::string& path, size_t maxBytes, std::string* bytes, std::string* error) {
+  if (IsStandardStream(path)) return ReadStandardInput(maxBytes, bytes, error);
+  // One byte beyond the largest allowed tells a file that is too large.
+  std::unique_ptr<char[]> buffer(new char[maxBytes + 1]);
+  size_t size = 0;
+  if (!sys::CurrentFileSystem().Read(path.c_str(), buffer.get(), maxBytes + 1, &size)) {
+    *error = "cannot read " + QuotedSource(path) + ": " + LastErrorText();
+    return false;
+  }
+  bytes->assign(buffer.get(), size);
+  if (size > maxBytes) {
+    *error = QuotedSource(path) + " is larger than " + std::to_string(maxBytes) + " bytes";
+    return false;
+  }
   return true;
 }
+
+bool FileExists(const std::string& path) { return sys::CurrentFileSystem().Exists(path.c_str()); }
 
 bool OutputFile::Create(std::string* error) {
   return staged_.Create(path_.c_str()) || Failure("cannot create", error);
@@ -65,7 +79,16 @@ bool OutputFile::Commit(std::string* error) {
 }
 
 bool OutputFile::Failure(const char* what, std::string* error) const {
-  *error = std::string(what) + " '" + path_ + "': " + LastErrorText();
+  *error = std::string(what) + " " + QuotedSource(path_) + ": " + LastErrorText();
+  return false;
+}
+
+bool WriteStandardOutput(std::ostream& out, const void* bytes, size_t count, std::string* error) {
+  PassBytesUnchanged(out);
+  sys::SetLastError(0);
+  if (out.write(static_cast<const char*>(bytes), static_cast<std::streamsize>(count)) && out.flush()) return true;
+  const unsigned reason = sys::LastError();
+  *error = "cannot write to standard output" + (reason ? ": " + sys::ErrorText(reason) : std::string());
   return false;
 }
 

@@ -86,6 +86,7 @@ int RunPhoneSim(CommandContext& context) {
   if (const std::string* file = args.Value("--log")) options.logFile = *file;
   options.quiet = args.Has("--quiet");
 
+  context.StartLog();
   std::atomic<bool> stopRequested{false};
   InterruptCatcher interrupts(stopRequested);
   return sim::ServePhoneOnPty(options, context.out, context.err, stopRequested);

@@ -40,7 +40,7 @@ bool ReadProjectFile(const std::string& path, ProjectContents* project, std::str
   ProjectView view;
   ProjectProblem problem;
   if (!ParseProject(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), &view, &problem)) {
-    *error = "'" + path + "' is not a project file: " + WhyNotAProject(problem);
+    *error = QuotedSource(path) + " is not a project file: " + WhyNotAProject(problem);
     return false;
   }
   for (int k = 0; k < kMelodyCount; ++k) {
@@ -65,11 +65,16 @@ bool CheckMelodyText(int number, const std::string& text, std::string* error) {
   return true;
 }
 
-bool WriteProjectFile(const std::string& path, const ProjectContents& project, std::string* error) {
+bool FormatProjectFile(const ProjectContents& project, std::string* bytes, std::string* error) {
   for (int k = 0; k < kMelodyCount; ++k)
     if (!CheckMelodyText(k + 1, project.melodies[k].text, error)) return false;
   const ProjectView view = ViewOf(project);
-  std::string bytes(ProjectFileSize(view), '\0');
-  FormatProject(view, reinterpret_cast<uint8_t*>(&bytes[0]));
-  return WriteFileAtomically(path, bytes, error);
+  bytes->assign(ProjectFileSize(view), '\0');
+  FormatProject(view, reinterpret_cast<uint8_t*>(&(*bytes)[0]));
+  return true;
+}
+
+bool WriteProjectFile(const std::string& path, const ProjectContents& project, std::string* error) {
+  std::string bytes;
+  return FormatProjectFile(project, &bytes, error) && WriteFileAtomically(path, bytes, error);
 }

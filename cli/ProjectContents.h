@@ -21,7 +21,8 @@ struct ProjectContents {
 
 // Texts longer than 2047 bytes are read whole, where the program's loader
 // refuses the file: each command decides what to make of them. False with a
-// message when the file cannot be read or is not a project.
+// message when the file cannot be read or is not a project. "-" reads
+// standard input.
 bool ReadProjectFile(const std::string& path, ProjectContents* project, std::string* error);
 
 // The texts and tempos into a set (its image untouched). Every text must
@@ -31,6 +32,10 @@ void PutIntoSet(const ProjectContents& project, MelodySet* set);
 // A text a project can hold: at most 2047 bytes and no zero byte. False
 // with a message naming melody number (1..4) otherwise.
 bool CheckMelodyText(int number, const std::string& text, std::string* error);
+
+// The project in the program's own layout; false with a message when a
+// text cannot be kept (CheckMelodyText).
+bool FormatProjectFile(const ProjectContents& project, std::string* bytes, std::string* error);
 
 // Writes the project in the program's own layout, under a temporary name
 // first: a failure leaves no file and path as it was.

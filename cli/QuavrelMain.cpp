@@ -1,12 +1,15 @@
 #include "cli/QuavrelMain.h"
 
 #include <cstring>
+#include <exception>
 #include <string>
 #include <vector>
 
 #include "cli/CommandTable.h"
+#include "cli/TextDisplay.h"
 #include "diag/ErrorLog.h"
 #include "sys/File.h"
+#include "texts/Version.h"
 
 namespace {
 
@@ -20,10 +23,13 @@ const char kUsage[] =
 
 const char kUsageEnd[] =
     "\n"
-    "\"quavrel COMMAND --help\" or \"quavrel help COMMAND\" tells more of a command.\n"
-    "Exit codes: 0 success, 2 wrong usage, 1 any other failure.\n"
-    "Every run starts a new Error.log in the current folder; the encoder's\n"
-    "warnings and the faults a user is not shown go there.\n";
+    "\"quavrel COMMAND --help\" or \"quavrel help COMMAND\" tells more of a command;\n"
+    "\"quavrel --version\" (or \"quavrel COMMAND --version\") names the version.\n"
+    "Exit codes: 0 success, 1 any other failure, 2 wrong usage, 130 stopped by\n"
+    "Ctrl+C. Every command that runs starts a new Error.log in the current\n"
+    "folder; the encoder's warnings and the faults a user is not shown go there.\n";
+
+const char kVersion[] = "quavrel " QUAVREL_VERSION_TEXT "\n";
 
 void PrintUsage(std::ostream& out) {
   out << kUsage;
@@ -36,34 +42,48 @@ void PrintUsage(std::ostream& out) {
   out << kUsageEnd;
 }
 
-bool IsHelpOption(const char* arg) { return std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0; }
+bool IsHelpOption(const std::string& arg) { return arg == "--help" || arg == "-h"; }
 
-// "--help" anywhere before a "--" asks for the command's help.
-bool AsksForHelp(const std::vector<std::string>& args) {
+// The first of "--help" and "--version" before a "--"; empty when neither.
+std::string AskedFor(const std::vector<std::string>& args) {
   for (const std::string& arg : args) {
-    if (arg == "--") return false;
-    if (IsHelpOption(arg.c_str())) return true;
+    if (arg == "--") break;
+    if (IsHelpOption(arg) || arg == "--version") return arg;
   }
-  return false;
+  return "";
 }
 
-int UnknownCommand(const char* name, std::ostream& err) {
-  err << "quavrel: unknown command '" << name << "'; \"quavrel --help\" lists the commands\n";
+int UnknownCommand(const std::string& name, std::ostream& err) {
+  err << "quavrel: unknown command '" << ShownName(name) << "'; \"quavrel --help\" lists the commands\n";
   return kExitUsage;
+}
+
+// Our code throws nothing, but the library may (a failed allocation, a
+// stream); such a fault ends the command with a message instead of an
+// abort. Outputs in progress are discarded as their writers unwind.
+int RunGuarded(CommandContext& context) {
+  try {
+    return context.command.run(context);
+  } catch (const std::exception& fault) {
+    return context.Failure(std::string("stopped by an internal fault: ") + fault.what());
+  } catch (...) {
+    return context.Failure("stopped by an internal fault");
+  }
 }
 
 }  // namespace
 
 int QuavrelMain(int argc, char** argv, std::ostream& out, std::ostream& err) {
-  // As the program does at its start: each run begins a new log.
-  sys::DeleteFile(kErrorLogName);
-
   if (argc < 2) {
     PrintUsage(err);
     return kExitUsage;
   }
-  const char* name = argv[1];
-  if (IsHelpOption(name) || std::strcmp(name, "help") == 0) {
+  const std::string name = argv[1];
+  if (name == "--version") {
+    out << kVersion;
+    return kExitSuccess;
+  }
+  if (IsHelpOption(name) || name == "help") {
     if (argc < 3) {
       PrintUsage(out);
       return kExitSuccess;
@@ -73,16 +93,23 @@ int QuavrelMain(int argc, char** argv, std::ostream& out, std::ostream& err) {
     out << command->help;
     return kExitSuccess;
   }
-  const Command* command = FindCommand(name);
+  const Command* command = FindCommand(name.c_str());
   if (!command) return UnknownCommand(name, err);
 
   CommandContext context{*command, std::vector<std::string>(argv + 2, argv + argc), out, err};
-  if (AsksForHelp(context.args)) {
+  const std::string asked = AskedFor(context.args);
+  if (asked == "--version") {
+    out << kVersion;
+    return kExitSuccess;
+  }
+  if (!asked.empty()) {
     out << command->help;
     return kExitSuccess;
   }
-  return command->run(context);
+  return RunGuarded(context);
 }
+
+void CommandContext::StartLog() const { sys::DeleteFile(kErrorLogName); }
 
 int CommandContext::UsageError(const std::string& message) const {
   err << "quavrel " << command.name << ": " << message << "\n"

@@ -6,12 +6,15 @@
 #include "cli/Commands.h"
 #include "cli/Files.h"
 #include "cli/MelodyRenderer.h"
+#include "cli/StandardStreams.h"
+#include "cli/TextDisplay.h"
 #include "cli/WavWriter.h"
 #include "melody/SlotReader.h"
 
 extern const char kRenderHelp[] =
     "Usage: quavrel render PROJECT.bmt [--melody N] -o OUT.wav\n"
     "       quavrel render --block BLOCK.bin [--melody N] -o OUT.wav\n"
+    "       quavrel render PROJECT.bmt -o - | aplay\n"
     "\n"
     "Plays melody N (1 to 4, melody 1 when not given) into a WAV file (16-bit\n"
     "mono PCM, 44100 Hz) from the note events the encoder makes of it, or\n"
@@ -25,25 +28,43 @@ extern const char kRenderHelp[] =
     "\n"
     "A project must be a whole project file (its records adding up to its\n"
     "size, no text longer than 2047 bytes); a block file must have exactly\n"
-    "2408 bytes. Nothing is left behind when writing fails.\n";
+    "2408 bytes; either may be \"-\", standard input. OUT.wav must end in\n"
+    "\".wav\" and may not be the input itself; \"-\" writes the WAV file to\n"
+    "standard output (not to a terminal) and the length to standard error.\n"
+    "The encoder's warnings are those of \"quavrel encode\". Nothing is left\n"
+    "behind when writing fails, and an existing OUT.wav stays as it was.\n";
 
 namespace {
 
 constexpr size_t kChunkSamples = 65536;
 
-bool WriteWav(const std::string& path, MelodyRenderer& renderer, std::string* error) {
-  OutputFile file(path);
+// The WAV file piece by piece through put(bytes, count, error), which
+// returns false when a piece cannot be written.
+template <typename Put>
+bool PutWav(MelodyRenderer& renderer, Put put, std::string* error) {
   std::string bytes = WavHeader(static_cast<uint32_t>(renderer.TotalSamples()), kRenderSampleRate);
-  if (!file.Create(error) || !file.Append(bytes.data(), bytes.size(), error)) return false;
+  if (!put(bytes.data(), bytes.size(), error)) return false;
   std::unique_ptr<int16_t[]> samples(new int16_t[kChunkSamples]);
   for (;;) {
     size_t count = renderer.Render(samples.get(), kChunkSamples);
-    if (count == 0) break;
+    if (count == 0) return true;
     bytes.clear();
     AppendSamples(samples.get(), count, &bytes);
-    if (!file.Append(bytes.data(), bytes.size(), error)) return false;
+    if (!put(bytes.data(), bytes.size(), error)) return false;
   }
-  return file.Commit(error);
+}
+
+bool WriteWav(const std::string& path, std::ostream& standardOutput, MelodyRenderer& renderer, std::string* error) {
+  if (IsStandardStream(path))
+    return PutWav(renderer, [&](const char* bytes, size_t count, std::string* why) {
+      return WriteStandardOutput(standardOutput, bytes, count, why);
+    }, error);
+  OutputFile file(path);
+  return file.Create(error) &&
+         PutWav(renderer, [&](const char* bytes, size_t count, std::string* why) {
+           return file.Append(bytes, count, why);
+         }, error) &&
+         file.Commit(error);
 }
 
 }  // namespace
@@ -61,12 +82,18 @@ int RunRender(CommandContext& context) {
   int k = 0;
   const std::string* number = args.Value("--melody");
   if (number && !ParseMelodyNumber(*number, &k))
-    return context.UsageError("melody number must be 1, 2, 3 or 4, not '" + *number + "'");
+    return context.UsageError("melody number must be 1, 2, 3 or 4, not '" + ShownName(*number) + "'");
   const std::string* out = args.Value("-o");
   if (!out) return context.UsageError("the WAV file to write is missing: -o OUT.wav");
+  const std::string source = block ? *block : args.positionals[0];
+  const std::string problem = OutputProblem(*out, ".wav", "WAV file", {source});
+  if (!problem.empty()) return context.UsageError(problem);
+  const bool toStandardOutput = IsStandardStream(*out);
+  if (toStandardOutput && IsTerminal(context.out))
+    return context.UsageError("standard output is a terminal: send the WAV file to a file or a program (-o - | aplay)");
 
+  context.StartLog();
   auto set = std::make_unique<MelodySet>();
-  std::string source = block ? *block : args.positionals[0];
   if (block) {
     std::string image;
     if (!ReadBlockFile(context, *block, &image)) return kExitFailure;
@@ -77,20 +104,23 @@ int RunRender(CommandContext& context) {
     PutIntoSet(project, set.get());
     EncodeRecorder recorder;
     set->DecodeToBuffer(k, set->MelodyText(k), &recorder);
-    WarnOfEncoding(context, recorder, project);
+    WarnOfMelody(context, k, project.melodies[k], recorder, set->BlockImage());
   }
   SlotContents slot = ReadSlot(set->BlockImage(), k);
-  std::string melody = "melody " + std::to_string(k + 1) + " of '" + source + "'";
+  const std::string melody = "melody " + std::to_string(k + 1) + " of " + QuotedSource(source);
   if (slot.state == SlotState::Malformed) return context.Failure(melody + " cannot be read: " + slot.error);
   if (slot.events.empty()) return context.Failure(melody + " has no notes: nothing to play");
 
   MelodyRenderer renderer(slot.events);
   if (renderer.InaudibleEvents())
-    context.Warn("warning: " + std::to_string(renderer.InaudibleEvents()) +
-                 " notes lie above 22050 Hz and are silent in the WAV file");
-  if (!WriteWav(*out, renderer, &error)) return context.Failure(error);
-  context.out << "melody " << k + 1 << ": " << slot.events.size() << (slot.events.size() == 1 ? " note, " : " notes, ")
-              << Seconds(renderer.TotalMilliseconds()) << " (" << renderer.TotalMilliseconds() << " ms); wrote "
-              << *out << "\n";
+    context.Warn("warning: " + Counted(static_cast<size_t>(renderer.InaudibleEvents()), "note lies", "notes lie") +
+                 " above 22050 Hz and " + (renderer.InaudibleEvents() == 1 ? "is" : "are") +
+                 " silent in the WAV file");
+  if (!WriteWav(*out, context.out, renderer, &error)) return context.Failure(error);
+  // Standard output holds the WAV file: the summary goes beside it.
+  std::ostream& summary = toStandardOutput ? context.err : context.out;
+  summary << "melody " << k + 1 << ": " << Counted(slot.events.size(), "note", "notes") << ", "
+          << Seconds(renderer.TotalMilliseconds()) << " (" << renderer.TotalMilliseconds() << " ms); wrote "
+          << (toStandardOutput ? "the WAV file to standard output" : ShownName(*out)) << "\n";
   return kExitSuccess;
 }

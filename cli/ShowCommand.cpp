@@ -6,10 +6,11 @@
 
 extern const char kShowHelp[] =
     "Usage: quavrel show PROJECT.bmt\n"
+    "       quavrel show -   (the project from standard input)\n"
     "\n"
     "Prints the four melodies of a project file with their tempos. Line\n"
-    "breaks in a text start new lines; other control characters show as\n"
-    "\\r, \\n or \\xNN.\n"
+    "breaks in a text start new lines and tabs stay tabs; other control\n"
+    "characters show as \\r, \\n or \\xNN.\n"
     "\n"
     "A file whose four records (text length, text, tempo) do not add up to\n"
     "exactly its size, or whose texts hold a zero byte, is not a project and\n"
@@ -22,6 +23,7 @@ int RunShow(CommandContext& context) {
   if (args.positionals.size() != 1)
     return context.UsageError(args.positionals.empty() ? "the project file to show is missing"
                                                        : "one project file at a time");
+  context.StartLog();
   ProjectContents project;
   if (!ReadProjectFile(args.positionals[0], &project, &error)) return context.Failure(error);
   for (int k = 0; k < kMelodyCount; ++k) {

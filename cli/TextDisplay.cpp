@@ -6,7 +6,7 @@
 
 namespace {
 
-std::string Escaped(const std::string& text, bool keepTabs) {
+std::string EscapedControls(const std::string& text, bool keepTabs) {
   std::string out;
   for (char c : text) {
     unsigned char byte = static_cast<unsigned char>(c);
@@ -22,7 +22,7 @@ std::string Escaped(const std::string& text, bool keepTabs) {
       out += c;
     }
   }
-  return TerminalFromCp1251(out);
+  return out;
 }
 
 }  // namespace
@@ -47,7 +47,13 @@ std::string DescribePosition(const std::string& text, int offset) {
   return "line " + std::to_string(position.line) + ", column " + std::to_string(position.column);
 }
 
-std::string Printable(const std::string& cp1251) { return Escaped(cp1251, false); }
+std::string Printable(const std::string& cp1251) { return TerminalFromCp1251(EscapedControls(cp1251, false)); }
+
+std::string ShownName(const std::string& name) { return EscapedControls(name, false); }
+
+std::string Counted(size_t count, const char* singular, const char* plural) {
+  return std::to_string(count) + " " + (count == 1 ? singular : plural);
+}
 
 std::vector<std::string> PrintableLines(const std::string& cp1251) {
   std::vector<std::string> lines;
@@ -56,12 +62,12 @@ std::vector<std::string> PrintableLines(const std::string& cp1251) {
     char c = cp1251[i];
     if (c == '\r' || c == '\n') {
       if (c == '\r' && i + 1 < cp1251.size() && cp1251[i + 1] == '\n') ++i;
-      lines.push_back(Escaped(line, true));
+      lines.push_back(TerminalFromCp1251(EscapedControls(line, true)));
       line.clear();
     } else {
       line += c;
     }
   }
-  if (!line.empty() || lines.empty()) lines.push_back(Escaped(line, true));
+  if (!line.empty() || lines.empty()) lines.push_back(TerminalFromCp1251(EscapedControls(line, true)));
   return lines;
 }

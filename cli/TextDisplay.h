@@ -1,5 +1,6 @@
 #pragma once
-// Showing melody texts and pieces of them to a person.
+// Showing melody texts, pieces of them and the names a user gave to a
+// person.
 #include <string>
 #include <vector>
 
@@ -18,3 +19,11 @@ std::string Printable(const std::string& cp1251);
 // The text's lines for the terminal, control characters other than tabs
 // written visibly.
 std::vector<std::string> PrintableLines(const std::string& cp1251);
+
+// A name the user gave (a file, a port, an option), already in the
+// terminal's encoding, for a message: control characters written as in
+// Printable, so that a stray byte shows instead of acting.
+std::string ShownName(const std::string& name);
+
+// "1 note", "2 notes"
+std::string Counted(size_t count, const char* singular, const char* plural);

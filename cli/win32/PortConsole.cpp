@@ -1,19 +1,19 @@
 #include "cli/PortConsole.h"
 
-#include <io.h>
+#include "sys/ErrorText.h"
 
-#include <iostream>
-
-bool IsTerminalOutput(const std::ostream& stream) { return &stream == &std::cout && _isatty(1); }
+// COM1 is COM1: Windows opens the name as given.
+std::string PortDevice(const std::string&) { return ""; }
 
 std::string DescribePortError(unsigned code) {
+  const std::string reason = sys::ErrorText(code);
   switch (code) {
     case 2:  // ERROR_FILE_NOT_FOUND
     case 3:  // ERROR_PATH_NOT_FOUND
-      return "there is no such port";
+      return reason + " (there is no such port; the Device Manager lists them)";
     case 5:  // ERROR_ACCESS_DENIED
-      return "the port is in use by another program";
+      return reason + " (another program holds the port)";
     default:
-      return "system error " + std::to_string(code);
+      return reason;
   }
 }

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/Files.h"
 #include "cli/QuavrelMain.h"
 #include "melody/MelodySet.h"
 #include "tests/support/TestSupport.h"
@@ -26,13 +27,17 @@ struct RunResult {
   std::string err;
 };
 
-inline RunResult Quavrel(std::vector<std::string> args) {
+// Runs the command line; what it reads as "-" is input.
+inline RunResult Quavrel(std::vector<std::string> args, const std::string& input = "") {
   args.insert(args.begin(), "quavrel");
   std::vector<char*> argv;
   for (std::string& arg : args) argv.push_back(&arg[0]);
   argv.push_back(nullptr);
+  std::istringstream in(input);
   std::ostringstream out, err;
+  SetStandardInput(&in);
   int code = QuavrelMain(static_cast<int>(args.size()), argv.data(), out, err);
+  SetStandardInput(nullptr);
   return {code, out.str(), err.str()};
 }
 

@@ -1,3 +1,4 @@
+#include "cli/TerminalText.h"
 #include "tests/cli/CliTestSupport.h"
 
 using namespace cli_testing;
@@ -57,4 +58,31 @@ TEST(EncodeCommand, RefusesBadInputAndLeavesNothingHalfWritten) {
   EXPECT_EQ(ReadFile("old.bin"), "old block");
   EXPECT_EQ(ReadFile("old.bid"), "old description");
   EXPECT_EQ(FilesHere(), (std::vector<std::string>{"long.bmt", "old.bid", "old.bin", "p.bmt", "short.bmt"}));
+}
+
+TEST(EncodeCommand, WarnsOfEverythingCheckFindsAndStillEncodes) {
+  ScopedWorkDir dir;
+  // A note left without its duration, durations clipped at 65535, and a
+  // Cyrillic С that looks like C.
+  WriteProject("p.bmt", {{"C2(1/1) D2(1/2) E2", 2}, {"\xD1" "2(1/4) D2(1/4)"}});
+  RunResult check = Quavrel({"check", "p.bmt"});
+  ASSERT_EQ(check.code, 1);
+  std::vector<std::string> problems;
+  std::istringstream lines(check.out);
+  for (std::string line; std::getline(lines, line);)
+    if (line.rfind("melody ", 0) == 0) problems.push_back(line);
+  ASSERT_EQ(problems.size(), 3u) << check.out;
+  const std::string cyrillicC = TerminalFromCp1251("\xD1");
+  EXPECT_TRUE(Contains(problems[2], "unknown note \"" + cyrillicC + "2\"; \"" + cyrillicC +
+                                        "\" is the Cyrillic letter, not the Latin C"))
+      << check.out;
+
+  RunResult encode = Quavrel({"encode", "p.bmt", "-o", "p.bin"});
+  EXPECT_EQ(encode.code, 0);
+  for (const std::string& problem : problems)
+    EXPECT_TRUE(Contains(encode.err, "quavrel encode: warning: " + problem + "\n")) << problem << "\n" << encode.err;
+  RunResult render = Quavrel({"render", "p.bmt", "--melody", "2", "-o", "p.wav"});
+  EXPECT_EQ(render.code, 0);
+  EXPECT_TRUE(Contains(render.err, "warning: " + problems[2])) << render.err;
+  EXPECT_FALSE(Contains(render.err, "melody 1")) << render.err;
 }

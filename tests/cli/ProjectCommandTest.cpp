@@ -37,7 +37,7 @@ TEST(ProjectCommand, BadArgumentsWriteNothingAndLeaveTheOldFile) {
 
 TEST(ShowCommand, PrintsEachMelodyWithItsTempoAndLines) {
   ScopedWorkDir dir;
-  WriteProject("p.bmt", {{"C2(1/4)\r\n D2(1/8)", 90}, {""}, {"E2(1/4)\x01", 65535}});
+  WriteProject("p.bmt", {{"C2(1/4)\r\n D2(1/8)", 90}, {""}, {"E2(1/4)\x01\tF2(1/4)", 65535}});
   RunResult run = Quavrel({"show", "p.bmt"});
   ASSERT_EQ(run.code, 0) << run.err;
   EXPECT_EQ(run.out,
@@ -46,7 +46,7 @@ TEST(ShowCommand, PrintsEachMelodyWithItsTempoAndLines) {
             "     D2(1/8)\n"
             "Melody 2, tempo 128: empty\n"
             "Melody 3, tempo 65535:\n"
-            "    E2(1/4)\\x01\n"
+            "    E2(1/4)\\x01\tF2(1/4)\n"
             "Melody 4, tempo 128: empty\n");
 }
 

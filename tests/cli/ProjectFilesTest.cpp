@@ -1,13 +1,7 @@
-// The command and the program's loader take the same files, and the
-// command's outputs under a failing disk.
+// The command and the program's loader take the same files.
 #include "tests/cli/CliTestSupport.h"
 
-#include "sys/ErrorText.h"
-#include "tests/support/FileFaults.h"
-
 using namespace cli_testing;
-using testing_support::FaultyFileSystem;
-using testing_support::kFaultCode;
 
 namespace {
 
@@ -44,35 +38,6 @@ TEST(ProjectFiles, TheCommandAndTheLoaderTakeTheSameFiles) {
     EXPECT_EQ(set.LoadProject("p.bmt"), c.fits ? 1 : -1);
     EXPECT_EQ(Quavrel({"show", "p.bmt"}).code, c.whole ? 0 : 1);
     EXPECT_EQ(Quavrel({"encode", "p.bmt", "-o", "p.bin"}).code, c.fits ? 0 : 1);
-  }
-}
-
-TEST(ProjectFiles, AFailingDiskLeavesTheOldOutputsAndSaysWhy) {
-  ScopedWorkDir dir;
-  WriteProject("p.bmt", {{"C2(1/4)"}});
-  const std::string reason = sys::ErrorText(kFaultCode);
-  struct Case {
-    long long spaceLeft;
-    int renamesBeforeFailure;
-    std::vector<std::string> args;
-    std::string message;
-  };
-  const Case cases[] = {
-      {10, -1, {"project", "old.bmt"}, "cannot write 'old.bmt': " + reason},
-      {-1, 0, {"project", "old.bmt"}, "cannot replace 'old.bmt': " + reason},
-      {100, -1, {"render", "p.bmt", "-o", "old.wav"}, "cannot write 'old.wav': " + reason},
-      {1000, -1, {"encode", "p.bmt", "-o", "old.bin"}, "cannot write 'old.bin' and 'old.bid': " + reason},
-      {-1, 1, {"encode", "p.bmt", "-o", "old.bin"}, "cannot write 'old.bin' and 'old.bid': " + reason},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.message);
-    for (const char* name : {"old.bmt", "old.wav", "old.bin", "old.bid"}) WriteFile(name, name);
-    FaultyFileSystem files;
-    files.spaceLeft = c.spaceLeft;
-    files.renamesBeforeFailure = c.renamesBeforeFailure;
-    ExpectFailure(c.args, 1, c.message);
-    for (const char* name : {"old.bmt", "old.wav", "old.bin"}) EXPECT_EQ(ReadFile(name), name);
-    EXPECT_EQ(FilesHere(), (std::vector<std::string>{"old.bid", "old.bin", "old.bmt", "old.wav", "p.bmt"}));
   }
 }
 

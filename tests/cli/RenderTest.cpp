@@ -37,7 +37,7 @@ TEST(RenderCommand, PlaysEachEventForItsDurationInMilliseconds) {
   ASSERT_EQ(run.code, 0) << run.err;
   EXPECT_TRUE(Contains(run.out, "melody 2: 6 notes, 2.883 s (2883 ms); wrote out.wav")) << run.out;
   EXPECT_TRUE(Contains(run.err, "unknown note \"X9\""));
-  EXPECT_TRUE(Contains(run.err, "1 notes lie above 22050 Hz and are silent"));
+  EXPECT_TRUE(Contains(run.err, "warning: 1 note lies above 22050 Hz and is silent"));
 
   std::string wav = ReadFile("out.wav");
   ASSERT_EQ(wav.size(), kWavHeaderSize + 2 * SampleAt(2883));

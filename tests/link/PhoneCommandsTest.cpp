@@ -1,74 +1,177 @@
+// The phone commands run in-process against the simulated phone: what they
+// print, what the phone then holds, and how Ctrl+C stops them.
 #include <gtest/gtest.h>
 
 #include <csignal>
 
 #include "base/Cp1251.h"
+#include "cli/StatusPrinter.h"
 #include "cli/TerminalText.h"
-#include "sim/ScopedSimPhone.h"
+#include "sys/ErrorText.h"
 #include "sys/StringTable.h"
 #include "tests/cli/CliTestSupport.h"
+#include "tests/link/LinkTestSupport.h"
+#include "texts/StringIds.h"
 
 namespace link_test {
 namespace {
 
+using cli_testing::Contains;
 using cli_testing::Quavrel;
 
-// Status texts as the command prints them.
-std::string Status(std::initializer_list<int> ids) {
-  std::string text;
-  for (int id : ids) text += TerminalFromCp1251(Utf8ToCp1251(sys::StringTableText(id))) + "\n";
-  return text;
+// A status line as the command prints it: the program's text, and in
+// English beside it.
+std::string Status(int id, const std::string& english) {
+  return TerminalFromCp1251(Utf8ToCp1251(sys::StringTableText(id))) + " (" + english + ")\n";
+}
+
+sim::SimPhoneSettings PhoneIn(sim::PhoneState state, bool keyHeld = true) {
+  sim::SimPhoneSettings settings;
+  settings.initialState = state;
+  settings.powerKeyHeld = keyHeld;
+  return settings;
 }
 
 class PhoneCommandsTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_EQ(Quavrel({"project", "p.bmt", "--melody", "1", "C2(1/4) D2(1/8)", "--melody", "3", "Q1(1/4)"}).code, 0);
-    phone.opener.Attach("/dev/ttySIM", phone.line);
+    // Melody 2 ends in a note without its duration, melody 3's is unknown.
+    ASSERT_EQ(Quavrel({"project", "p.bmt", "--melody", "1", "C2(1/4) D2(1/8)", "--melody", "2", "E2(1/4) F2",
+                       "--melody", "3", "Q1(1/4)"})
+                  .code,
+              0);
   }
   testing_support::ScopedWorkDir dir;
-  sim::ScopedSimPhone phone;
 };
 
 TEST_F(PhoneCommandsTest, UploadWritesWhatEncodeExportsThenThePhoneGoesOffAndOn) {
+  sim::ScopedSimPhone phone;
+  phone.opener.Attach("/dev/ttySIM", phone.line);
   ASSERT_EQ(Quavrel({"encode", "p.bmt", "-o", "p.bin"}).code, 0);
   auto run = Quavrel({"upload", "p.bmt", "--port", "/dev/ttySIM"});
   EXPECT_EQ(run.code, 0) << run.err;
-  EXPECT_EQ(run.out, Status({107, 108, 105, 109}));
-  EXPECT_NE(run.err.find("Q1"), std::string::npos);  // the encoder's warning
+  EXPECT_EQ(run.out, Status(IDS_CONNECTING, "connecting to the phone") +
+                         Status(IDS_CONNECTED, "the phone answers in its service mode") +
+                         Status(IDS_WRITING, "writing the melodies") +
+                         Status(IDS_WRITTEN, "the melodies are written") +
+                         "next: to hear them, switch the phone off and on again: quavrel power-off --port "
+                         "/dev/ttySIM, then quavrel power-on --port /dev/ttySIM\n");
+  // The encoder's warnings, as encode gives them.
+  EXPECT_TRUE(Contains(run.err, "warning: melody 2, line 1, column 9: \"F2\" gives no note")) << run.err;
+  EXPECT_TRUE(Contains(run.err, "warning: melody 3, line 1, column 1, \"Q1(1/4)\": unknown note")) << run.err;
   EXPECT_EQ(std::string(phone.phone.Block().begin(), phone.phone.Block().end()), testing_support::ReadFile("p.bin"));
+
   run = Quavrel({"power-off", "--port", "COM1"});
   EXPECT_EQ(run.code, 0);
-  EXPECT_EQ(run.out, Status({114}));
+  EXPECT_EQ(run.out, Status(IDS_SWITCHING_OFF, "the phone is switching off") +
+                         "next: once it is off, quavrel power-on --port COM1\n");
   run = Quavrel({"power-on", "--port", "com1"});
   EXPECT_EQ(run.code, 0);
-  EXPECT_EQ(run.out, Status({118, 119, 121}));
+  EXPECT_EQ(run.out, Status(IDS_PRESS_POWER_KEY, "press the phone's power key, again and again, until it starts") +
+                         Status(IDS_SWITCHING_ON, "the phone is starting") + Status(IDS_READ_AGAIN, "ready"));
 }
 
-TEST_F(PhoneCommandsTest, FailuresExitWithOneAndSayWhyWrongUsageWithTwo) {
+TEST_F(PhoneCommandsTest, APortThatCannotBeOpenedIsNamedTheSameWayByEachCommand) {
+  sim::ScopedSimPhone phone;  // on COM1 only
+  for (const char* command : {"upload", "power-off", "power-on"}) {
+    std::vector<std::string> args = {command, "--port", "COM2"};
+    if (args[0] == "upload") args.insert(args.begin() + 1, "p.bmt");
+    auto run = Quavrel(args);
+    EXPECT_EQ(run.code, 1) << command;
+    EXPECT_EQ(run.out, "") << command;  // neither "Error open: СОМ1" nor a failed power-off
+    EXPECT_TRUE(Contains(run.err, std::string("quavrel ") + command + ": cannot open the port 'COM2'")) << run.err;
+    EXPECT_TRUE(Contains(run.err, sys::ErrorText(2))) << run.err;
+  }
   EXPECT_EQ(Quavrel({"upload", "missing.bmt", "--port", "COM1"}).code, 1);
-  EXPECT_EQ(Quavrel({"upload", "p.bmt"}).code + Quavrel({"power-off", "COM1", "--port", "COM1"}).code, 4);
+  EXPECT_EQ(Quavrel({"upload", "p.bmt"}).code, 2);
+  EXPECT_EQ(Quavrel({"power-off", "COM1", "--port", "COM1"}).code, 2);
   EXPECT_EQ(phone.line.OpenCount(), 0);
-  auto run = Quavrel({"upload", "p.bmt", "--port", "COM2"});
-  EXPECT_EQ(run.code, 1);
-  EXPECT_EQ(run.out, TerminalFromCp1251("Error open: \xD1\xCE\xCC" "2\n"));
-  EXPECT_NE(run.err.find("cannot open the port 'COM2'"), std::string::npos);
-  phone.phone.Settings().silent = true;
-  run = Quavrel({"power-off", "--port", "COM1"});
-  EXPECT_EQ(run.code, 1);
-  EXPECT_EQ(run.out, Status({115, 121}));
 }
 
-TEST_F(PhoneCommandsTest, CtrlCDuringTheUploadClosesTheBlockAndSaysWhatThePhoneHolds) {
-  phone.phone.onEvent = [](const sim::PhoneEvent& event) {
-    if (event.meaning.rfind("data offset 1000 ", 0) == 0) std::raise(SIGINT);
+TEST_F(PhoneCommandsTest, CtrlCStopsEachCommandAtTheNextFrameAndSaysWhatThePhoneHolds) {
+  const struct {
+    const char* what;
+    sim::SimPhoneSettings phone;
+    std::string trigger;  // the interrupt comes with the phone's event of this meaning ...
+    int triggerCount;     // ... the n-th time
+    std::vector<std::string> args;
+    int code;
+    std::string message;
+    std::vector<Bytes> writesAfter;  // what the command sent from then on
+    sim::PhoneState stateAfter;
+    int completedWrites;
+  } rows[] = {
+      {"upload while connecting", PhoneIn(sim::PhoneState::Normal), "ping", 1, {"upload", "p.bmt", "--port", "COM1"},
+       130, "quavrel upload: interrupted; nothing was written to the phone", {}, sim::PhoneState::Service, 0},
+      {"upload while writing", PhoneIn(sim::PhoneState::Normal), "data offset 1000 ", 1,
+       {"upload", "p.bmt", "--port", "COM1"}, 130,
+       "quavrel upload: interrupted while writing: the block was closed, but the phone now holds an incomplete "
+       "block",
+       kClosingFrames, sim::PhoneState::Service, 1},
+      {"power-off before asking", PhoneIn(sim::PhoneState::Service), "ping", 1, {"power-off", "--port", "COM1"}, 130,
+       "quavrel power-off: interrupted before the phone was asked to switch off; it is on as it was", {},
+       sim::PhoneState::Service, 0},
+      // Asked and confirmed: the phone did what was asked.
+      {"power-off once asked", PhoneIn(sim::PhoneState::Service), "power off", 1, {"power-off", "--port", "COM1"}, 0,
+       "", {}, sim::PhoneState::Off, 0},
+      {"power-on while nobody presses the key", PhoneIn(sim::PhoneState::Off, false), "ignored: off, power key", 20,
+       {"power-on", "--port", "COM1"}, 130, "quavrel power-on: interrupted; the phone was not switched on", {},
+       sim::PhoneState::Off, 0},
   };
-  auto run = Quavrel({"upload", "p.bmt", "--port", "COM1"});
-  EXPECT_EQ(run.code, 1);
-  EXPECT_EQ(run.out, Status({107, 108, 105}));
-  EXPECT_NE(run.err.find("the phone now holds an incomplete block"), std::string::npos) << run.err;
-  EXPECT_EQ(phone.phone.CompletedWrites(), 1);  // closed before the port was
-  EXPECT_EQ(phone.phone.SendsOfChunk(1020), 0);
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.what);
+    sim::ScopedSimPhone phone(row.phone);
+    int seen = 0;
+    size_t writesAtInterrupt = 0;
+    phone.phone.onEvent = [&](const sim::PhoneEvent& event) {
+      if (event.meaning.rfind(row.trigger, 0) != 0 || ++seen != row.triggerCount) return;
+      writesAtInterrupt = phone.line.Log().HostWrites().size();
+      std::raise(SIGINT);
+    };
+    auto run = Quavrel(row.args);
+    EXPECT_EQ(run.code, row.code) << run.err;
+    EXPECT_TRUE(Contains(run.err, row.message)) << run.err;
+    ASSERT_EQ(seen >= row.triggerCount, true);
+    const std::vector<Bytes> writes = phone.line.Log().HostWrites();
+    EXPECT_EQ(std::vector<Bytes>(writes.begin() + static_cast<long>(writesAtInterrupt), writes.end()),
+              row.writesAfter);
+    EXPECT_EQ(phone.phone.State(), row.stateAfter);
+    EXPECT_EQ(phone.phone.CompletedWrites(), row.completedWrites);
+    EXPECT_FALSE(PhonePort.IsOpen());
+  }
+}
+
+// On a terminal the progress shares the status lines' stream: each status
+// text starts a line of its own after it.
+TEST(StatusPrinter, ProgressIsOneLineThatEndsBeforeTheNextStatus) {
+  std::ostringstream terminal;
+  {
+    sim::ScopedSimPhone phone(PhoneIn(sim::PhoneState::Off, false));
+    StatusPrinter printer(terminal, &terminal, "COM1");
+    PowerOptions options;
+    options.bootAttempts = &printer;
+    PhoneOn = 0;
+    EXPECT_EQ(PowerCommand(printer, 0, options), PhoneJobResult::SwitchOnFailed);
+  }
+  EXPECT_TRUE(Contains(terminal.str(), ")\n\rattempt 1 of 10\rattempt 2 of 10\r")) << terminal.str();
+  EXPECT_TRUE(Contains(terminal.str(), "\rattempt 10 of 10\n" + Status(IDS_SWITCH_ON_FAILED, "the phone did not start") +
+                                           "next: switch it on with its own key, or quavrel power-on --port COM1\n"))
+      << terminal.str();
+
+  terminal.str("");
+  sim::SimPhoneSettings refusing;
+  refusing.refuseOffset = 2400;
+  sim::ScopedSimPhone phone(refusing);
+  StatusPrinter printer(terminal, &terminal, "COM1");
+  UploadRequest request;
+  request.view = &printer;
+  request.progress = &printer;
+  EXPECT_EQ(UploadJob(request), PhoneJobResult::WriteFailed);
+  printer.EndProgress();
+  EXPECT_TRUE(Contains(terminal.str(), "\r120 of 121 chunks\r121 of 121 chunks, 1 not taken\n" +
+                                           Status(IDS_WRITE_FAILED, "the write failed; the melodies in the phone "
+                                                                    "are incomplete")))
+      << terminal.str();
 }
 
 }  // namespace
