@@ -2,17 +2,14 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <map>
 
 #include "exchange/OctaveShift.h"
 #include "exchange/Pitch.h"
 #include "exchange/Wording.h"
-#include "melody/NoteTable.h"
 
 namespace {
 
 constexpr int64_t kMicrosPerWholeNoteAtOneBeat = 4 * 60 * 1000000LL;
-constexpr int kMelodyToRtttlOctave = 3;
 constexpr int kNotesListed = 5;  // notes named in one notice; the rest are counted
 
 std::string Describe(const RtttlNote& note, int number) {
@@ -72,51 +69,22 @@ void ReportOctaves(const std::vector<RtttlNote>& notes, const std::vector<int>& 
 int64_t RtttlWholeNoteMicros(int beats) { return (kMicrosPerWholeNoteAtOneBeat + beats / 2) / beats; }
 
 ImportedMelody ConvertRtttl(const RtttlTune& tune) {
-  ImportedMelody melody;
+  std::vector<TuneNote> notes;
+  for (const RtttlNote& note : tune.notes)
+    notes.push_back({note.letter == 'p', note.letter == 'p' ? 0 : RtttlPitch(note), {note.duration, note.dotted}});
+  ImportedMelody melody = TuneToMelody(notes, RtttlWholeNoteMicros(tune.beats));
   melody.notices = tune.notices;
 
-  // A dotted note takes two events; the cut keeps notes whole.
-  size_t kept = 0;
-  for (int events = 0; kept < tune.notes.size(); ++kept) {
-    events += tune.notes[kept].dotted ? 2 : 1;
-    if (events > kMaxEventsPerSlot) break;
-  }
-  std::vector<RtttlNote> notes(tune.notes.begin(), tune.notes.begin() + static_cast<long>(kept));
-  melody.notes = static_cast<int>(kept);
-
-  std::vector<int> pitches, pitched;  // of the notes that are not pauses, and their places
-  std::map<std::pair<int, bool>, int> counts;
-  for (size_t i = 0; i < notes.size(); ++i) {
-    if (notes[i].letter != 'p') pitches.push_back(RtttlPitch(notes[i])), pitched.push_back(static_cast<int>(i));
-    counts[{notes[i].duration, notes[i].dotted}]++;
-  }
-  melody.octaves = PlanOctaves(pitches, kLowestMelodyPitch, kHighestMelodyPitch);
-  const OctavePlan& plan = melody.octaves;
-  std::vector<NoteValueCount> values;
-  for (const auto& count : counts) values.push_back({{count.first.first, count.first.second}, count.second});
-  melody.fit = FitTempo(values, RtttlWholeNoteMicros(tune.beats));
-  melody.tempo = melody.fit.tempo;
-
-  for (size_t i = 0, p = 0; i < notes.size(); ++i) {
-    std::string name = "P";
-    uint16_t tone = kPauseToneCode;
-    if (notes[i].letter != 'p') {
-      name = MelodyNoteName(pitches[p] + plan.moves[p] * kSemitonesPerOctave);
-      tone = FindNote(name.c_str())->toneCode;
-      ++p;
-    }
-    const DurationRow* tokens[2];
-    for (int t = 0, n = TokensFor({notes[i].duration, notes[i].dotted}, melody.fit, tokens); t < n; ++t) {
-      melody.text += (melody.text.empty() ? "" : " ") + name + tokens[t]->token;
-      melody.events.push_back({tone, StoredDuration(tokens[t]->base, melody.tempo)});
-    }
-  }
-
-  ReportRespelled(notes, &melody);
-  ReportOctaves(notes, pitches, pitched, plan, &melody);
-  if (kept < tune.notes.size())
-    melody.notices.push_back("the ringtone has " + CountOf(static_cast<int>(tune.notes.size()), "note") + " and the phone holds " +
-                             std::to_string(kMaxEventsPerSlot) + " events (a dotted note takes two), so it is cut after " +
-                             Describe(notes.back(), melody.notes));
+  const std::vector<RtttlNote> kept(tune.notes.begin(), tune.notes.begin() + melody.notes);
+  std::vector<int> pitches, pitched;  // of the kept notes that are not pauses, and their places
+  for (size_t i = 0; i < kept.size(); ++i)
+    if (kept[i].letter != 'p') pitches.push_back(RtttlPitch(kept[i])), pitched.push_back(static_cast<int>(i));
+  ReportRespelled(kept, &melody);
+  ReportOctaves(kept, pitches, pitched, melody.octaves, &melody);
+  if (kept.size() < tune.notes.size())
+    melody.notices.push_back("the ringtone has " + CountOf(static_cast<long>(tune.notes.size()), "note") +
+                             " and the phone holds " + std::to_string(kMaxEventsPerSlot) +
+                             " events (a dotted note takes two), so it is cut after " +
+                             Describe(kept.back(), melody.notes));
   return melody;
 }
