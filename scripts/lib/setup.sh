@@ -4,7 +4,7 @@
 
 QUAVREL_PACKAGES=(cmake ninja-build g++ clang libclang-rt-14-dev googletest
   g++-mingw-w64-i686 gcc-multilib wine wine32:i386 wine64 xvfb xdotool imagemagick
-  locales python3 python3-mido fonts-dejavu-core)
+  locales python3 python3-mido fonts-dejavu-core help2man lintian dpkg-dev file)
 
 log() { printf '== %s\n' "$*" >&2; }
 
