@@ -3,7 +3,6 @@
 #include <memory>
 
 #include "cli/Arguments.h"
-#include "sys/Path.h"
 #include "cli/CommandSupport.h"
 #include "cli/Commands.h"
 #include "cli/Files.h"

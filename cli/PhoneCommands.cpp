@@ -9,7 +9,6 @@
 
 #include "cli/Arguments.h"
 #include "cli/CommandSupport.h"
-#include "cli/Files.h"
 #include "cli/Interrupts.h"
 #include "cli/PortConsole.h"
 #include "cli/StandardStreams.h"
