@@ -144,6 +144,7 @@ TEST_F(PhoneCommandsTest, CtrlCStopsEachCommandAtTheNextFrameAndSaysWhatThePhone
 // On a terminal the progress shares the status lines' stream: each status
 // text starts a line of its own after it.
 TEST(StatusPrinter, ProgressIsOneLineThatEndsBeforeTheNextStatus) {
+  testing_support::ScopedWorkDir dir;  // for the jobs' log
   std::ostringstream terminal;
   {
     sim::ScopedSimPhone phone(PhoneIn(sim::PhoneState::Off, false));
