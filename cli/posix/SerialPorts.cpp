@@ -120,12 +120,9 @@ std::vector<std::string> ByIdNames(const Roots& roots, const fs::path& device) {
 }
 
 bool InGroup(gid_t group) {
-  if (getegid() == group) return true;
-  const int count = getgroups(0, nullptr);
-  if (count <= 0) return false;
-  std::vector<gid_t> groups(static_cast<size_t>(count));
-  const int got = getgroups(count, groups.data());
-  return std::find(groups.begin(), groups.begin() + std::max(got, 0), group) != groups.begin() + std::max(got, 0);
+  std::vector<gid_t> groups(static_cast<size_t>(std::max(getgroups(0, nullptr), 0)));
+  groups.resize(static_cast<size_t>(std::max(getgroups(static_cast<int>(groups.size()), groups.data()), 0)));
+  return getegid() == group || std::find(groups.begin(), groups.end(), group) != groups.end();
 }
 
 // Whether this user may open the device for reading and writing, and if not,
