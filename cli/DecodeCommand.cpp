@@ -1,10 +1,11 @@
 // quavrel decode: a block file's melodies back as note text.
 #include "cli/Arguments.h"
-#include "sys/Path.h"
 #include "cli/CommandSupport.h"
 #include "cli/Commands.h"
 #include "cli/EventsToNoteText.h"
+#include "cli/Files.h"
 #include "cli/ProjectContents.h"
+#include "cli/TextDisplay.h"
 #include "melody/SlotReader.h"
 
 extern const char kDecodeHelp[] =
@@ -40,20 +41,25 @@ int RunDecode(CommandContext& context) {
     return context.UsageError(args.positionals.empty() ? "the block file to decode is missing"
                                                        : "one block file at a time");
   const std::string* projectPath = args.Value("--project");
-  if (projectPath && !sys::path::EndsWith(*projectPath, ".bmt"))
-    return context.UsageError("the project file's name must end in \".bmt\": " + *projectPath);
+  if (projectPath) {
+    const std::string problem = OutputProblem(*projectPath, ".bmt", "project file", {args.positionals[0]});
+    if (!problem.empty()) return context.UsageError(problem);
+    if (IsStandardStream(*projectPath))
+      return context.UsageError("the note text goes to standard output: give --project a file");
+  }
   ProjectContents project;
   bool tempoGiven[kMelodyCount] = {};
   for (const OptionUse* use : args.All("--tempo")) {
     int k = 0;
     if (!ParseMelodyNumber(use->values[0], &k))
-      return context.UsageError("melody number must be 1, 2, 3 or 4, not '" + use->values[0] + "'");
+      return context.UsageError("melody number must be 1, 2, 3 or 4, not '" + ShownName(use->values[0]) + "'");
     if (tempoGiven[k]) return context.UsageError("--tempo " + use->values[0] + " is given twice");
     tempoGiven[k] = true;
     if (!ParseTempo(use->values[1], &project.melodies[k].tempo))
-      return context.UsageError("tempo must be a whole number from 0 to 65535, not '" + use->values[1] + "'");
+      return context.UsageError("tempo must be a whole number from 0 to 65535, not '" + ShownName(use->values[1]) + "'");
   }
 
+  context.StartLog();
   std::string image;
   if (!ReadBlockFile(context, args.positionals[0], &image)) return kExitFailure;
   bool unreadable = false;
@@ -84,7 +90,7 @@ int RunDecode(CommandContext& context) {
   }
   if (projectPath) {
     if (!WriteProjectFile(*projectPath, project, &error)) return context.Failure(error);
-    context.out << "wrote " << *projectPath << "\n";
+    context.out << "wrote " << ShownName(*projectPath) << "\n";
   }
   return kExitSuccess;
 }

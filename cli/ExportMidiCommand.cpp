@@ -1,10 +1,11 @@
 // quavrel export-midi: melodies as a Standard MIDI File.
+#include "cli/CommandSupport.h"
 #include "cli/Commands.h"
 #include "cli/Files.h"
 #include "cli/MelodySource.h"
+#include "cli/StandardStreams.h"
+#include "cli/TextDisplay.h"
 #include "exchange/MidiExport.h"
-#include "exchange/Wording.h"
-#include "sys/Path.h"
 
 extern const char kExportMidiHelp[] =
     "Usage: quavrel export-midi PROJECT.bmt [--melody N] -o OUT.mid\n"
@@ -14,7 +15,7 @@ extern const char kExportMidiHelp[] =
     "is not given, as a Standard MIDI File: format 1, one track per melody\n"
     "named \"Melody N\" (on channel N, with the square-wave lead sound). The\n"
     "notes are the events the encoder makes of the project's melodies, or\n"
-    "that the block file holds.\n"
+    "that the block file holds. -o - writes the file to standard output.\n"
     "\n"
     "  - one tick is one millisecond, so each note lasts what \"quavrel\n"
     "    render\" plays it for; the tempo makes a quarter note the beat at\n"
@@ -38,18 +39,23 @@ int RunExportMidi(CommandContext& context) {
   if (number) {
     ks.resize(1);
     if (!ParseMelodyNumber(*number, &ks[0]))
-      return context.UsageError("melody number must be 1, 2, 3 or 4, not '" + *number + "'");
+      return context.UsageError("melody number must be 1, 2, 3 or 4, not '" + ShownName(*number) + "'");
   }
   const std::string* out = args.Value("-o");
   if (!out) return context.UsageError("the MIDI file to write is missing: -o OUT.mid");
-  if (!sys::path::EndsWith(*out, ".mid")) return context.UsageError("the MIDI file's name must end in \".mid\": " + *out);
+  problem = OutputProblem(*out, ".mid", "MIDI file", {source.path});
+  if (!problem.empty()) return context.UsageError(problem);
+  const bool toStandardOutput = IsStandardStream(*out);
+  if (toStandardOutput && IsTerminal(context.out))
+    return context.UsageError("standard output is a terminal: send the MIDI file to a file or a program (-o - | ...)");
 
+  context.StartLog();
   std::vector<SlotContents> slots;
   if (!ReadMelodySlots(context, source, ks, &slots)) return kExitFailure;
   std::vector<MidiExportMelody> melodies;
   std::string numbers;
   for (size_t i = 0; i < ks.size(); ++i) {
-    std::string melody = "melody " + std::to_string(ks[i] + 1) + " of '" + source.path + "'";
+    const std::string melody = "melody " + std::to_string(ks[i] + 1) + " of " + QuotedSource(source.path);
     if (slots[i].state == SlotState::Malformed)
       return context.Failure(melody + " cannot be read: " + slots[i].error + "; nothing was written");
     if (slots[i].events.empty()) {
@@ -59,13 +65,17 @@ int RunExportMidi(CommandContext& context) {
     melodies.push_back({ks[i] + 1, slots[i].events});
     numbers += (numbers.empty() ? "" : ", ") + std::to_string(ks[i] + 1);
   }
-  if (melodies.empty()) return context.Failure("no melody of '" + source.path + "' has notes: nothing to export");
+  if (melodies.empty()) return context.Failure("no melody of " + QuotedSource(source.path) + " has notes: nothing to export");
 
   ExportedMidi midi = MelodiesToMidi(melodies);
   for (const std::string& notice : midi.notices) context.Warn("warning: " + notice);
-  if (!WriteFileAtomically(*out, midi.bytes, &error)) return context.Failure(error);
-  context.out << "wrote " << *out << ": " << CountOf(static_cast<long>(melodies.size()), "track")
-              << (melodies.size() == 1 ? " (melody " : " (melodies ") << numbers << "), one tick a millisecond, a quarter note "
-              << midi.quarterMs << " ticks\n";
+  if (toStandardOutput ? !WriteStandardOutput(context.out, midi.bytes.data(), midi.bytes.size(), &error)
+                       : !WriteFileAtomically(*out, midi.bytes, &error))
+    return context.Failure(error);
+  // Standard output holds the MIDI file: the summary goes beside it.
+  (toStandardOutput ? context.err : context.out)
+      << "wrote " << (toStandardOutput ? "the MIDI file to standard output" : ShownName(*out)) << ": "
+      << Counted(melodies.size(), "track", "tracks") << (melodies.size() == 1 ? " (melody " : " (melodies ") << numbers
+      << "), one tick a millisecond, a quarter note " << midi.quarterMs << " ticks\n";
   return kExitSuccess;
 }

@@ -5,9 +5,9 @@
 #include "cli/Commands.h"
 #include "cli/Files.h"
 #include "cli/ProjectContents.h"
+#include "cli/TextDisplay.h"
 #include "exchange/Rtttl.h"
 #include "exchange/RtttlImport.h"
-#include "exchange/Wording.h"
 
 extern const char kImportRtttlHelp[] =
     "Usage: quavrel import-rtttl FILE [--melody N] -o OUT.bmt\n"
@@ -54,8 +54,9 @@ std::string PercentOff(int64_t played, int64_t asked) {
 // "32 notes (36 events), tempo 64 with an RTTTL quarter note as (1/8); it
 // lasts 15.872 s where the ringtone asks for 17.143 s: 7.4 % shorter"
 std::string DescribeImport(const ImportedMelody& melody) {
-  std::string text = CountOf(melody.notes, "note");
-  if (melody.events.size() != static_cast<size_t>(melody.notes)) text += " (" + CountOf(static_cast<long>(melody.events.size()), "event") + ")";
+  std::string text = Counted(static_cast<size_t>(melody.notes), "note", "notes");
+  if (melody.events.size() != static_cast<size_t>(melody.notes))
+    text += " (" + Counted(melody.events.size(), "event", "events") + ")";
   text += ", tempo " + std::to_string(melody.tempo);
   const DurationRow* tokens[2];
   if (TokensFor({4, false}, melody.fit, tokens) && tokens[0])
@@ -81,25 +82,39 @@ int RunImportRtttl(CommandContext& context) {
   int k = 0;
   const std::string* number = args.Value("--melody");
   if (number && !ParseMelodyNumber(*number, &k))
-    return context.UsageError("melody number must be 1, 2, 3 or 4, not '" + *number + "'");
+    return context.UsageError("melody number must be 1, 2, 3 or 4, not '" + ShownName(*number) + "'");
   const std::string* out = args.Value("-o");
   if (!out) return context.UsageError("the project file to write is missing: -o OUT.bmt");
-  if (!sys::path::EndsWith(*out, ".bmt")) return context.UsageError("the project file's name must end in \".bmt\": " + *out);
-
   const std::string& path = args.positionals[0];
+  const std::string problem = OutputProblem(*out, ".bmt", "project file", {path});
+  if (!problem.empty()) return context.UsageError(problem);
+  const bool toStandardOutput = IsStandardStream(*out);
+
+  context.StartLog();
   std::string text;
   if (!ReadFileBytes(path, kLargestRingtone, &text, &error)) return context.Failure(error);
   RtttlTune tune;
-  if (!ParseRtttl(text, &tune, &error)) return context.Failure("'" + path + "': " + error + "; nothing was written");
+  if (!ParseRtttl(text, &tune, &error))
+    return context.Failure(QuotedSource(path) + ": " + error + "; nothing was written");
   ImportedMelody melody = ConvertRtttl(tune);
 
+  // Standard output gets a new project; a file keeps its other melodies.
   ProjectContents project;
-  if (FileExists(*out) && !ReadProjectFile(*out, &project, &error))
+  if (!toStandardOutput && FileExists(*out) && !ReadProjectFile(*out, &project, &error))
     return context.Failure(error + "; it was left as it was");
   project.melodies[k] = {melody.text, melody.tempo};
-  if (!WriteProjectFile(*out, project, &error)) return context.Failure(error);
+  if (toStandardOutput) {
+    std::string bytes;
+    if (!FormatProjectFile(project, &bytes, &error) ||
+        !WriteStandardOutput(context.out, bytes.data(), bytes.size(), &error))
+      return context.Failure(error);
+  } else if (!WriteProjectFile(*out, project, &error)) {
+    return context.Failure(error);
+  }
   for (const std::string& notice : melody.notices) context.Warn("warning: " + notice);
-  context.out << "imported \"" << tune.name << "\" as melody " << k + 1 << " of " << *out << ": "
-              << DescribeImport(melody) << "\n";
+  (toStandardOutput ? context.err : context.out)
+      << "imported \"" << ShownName(tune.name) << "\" as melody " << k + 1 << " of "
+      << (toStandardOutput ? "the project on standard output" : ShownName(*out)) << ": " << DescribeImport(melody)
+      << "\n";
   return kExitSuccess;
 }

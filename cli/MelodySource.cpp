@@ -3,7 +3,6 @@
 #include <memory>
 
 #include "cli/CommandSupport.h"
-#include "cli/EncodeReport.h"
 #include "cli/ProjectContents.h"
 #include "melody/MelodySet.h"
 
@@ -28,12 +27,11 @@ bool ReadMelodySlots(const CommandContext& context, const MelodySource& source, 
     ProjectContents project;
     if (!ReadProjectForEncoding(context, source.path, &project)) return false;
     PutIntoSet(project, set.get());
-    EncodeRecorder recorder;
-    for (int k : ks) set->DecodeToBuffer(k, set->MelodyText(k), &recorder);
-    for (const PlaceholderReport& report : recorder.placeholders)
-      context.Warn("warning: " + DescribePlaceholder(report, project.melodies[report.k].text, project.melodies[report.k].tempo));
-    for (const TruncationReport& report : recorder.truncations)
-      context.Warn("warning: " + DescribeTruncation(report, project.melodies[report.k].text));
+    for (int k : ks) {
+      EncodeRecorder recorder;
+      set->DecodeToBuffer(k, set->MelodyText(k), &recorder);
+      WarnOfMelody(context, k, project.melodies[k], recorder, set->BlockImage());
+    }
   }
   for (int k : ks) slots->push_back(ReadSlot(set->BlockImage(), k));
   return true;

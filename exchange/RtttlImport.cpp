@@ -17,8 +17,11 @@ std::string Describe(const RtttlNote& note, int number) {
          std::to_string(note.column) + ", \"" + note.written + "\")";
 }
 
+// "RTTTL octave 3", "RTTTL octaves 3 to 5"
 std::string OctaveRange(int lowestPitch, int highestPitch) {
-  return std::to_string(RtttlOctave(lowestPitch)) + " to " + std::to_string(RtttlOctave(highestPitch));
+  int lowest = RtttlOctave(lowestPitch), highest = RtttlOctave(highestPitch);
+  if (lowest == highest) return "RTTTL octave " + std::to_string(lowest);
+  return "RTTTL octaves " + std::to_string(lowest) + " to " + std::to_string(highest);
 }
 
 // Sharps that name another letter's note: e# is F, b# the next octave's C.
@@ -41,9 +44,8 @@ void ReportOctaves(const std::vector<RtttlNote>& notes, const std::vector<int>& 
   if (plan.shift == 0 && plan.movedAlone == 0) return;
   int lowest = pitches[0], highest = pitches[0];
   for (int pitch : pitches) lowest = std::min(lowest, pitch), highest = std::max(highest, pitch);
-  std::string range = "the ringtone's notes lie in RTTTL octaves " + OctaveRange(lowest, highest) +
-                      ", the melody's octaves 1 to 8 are RTTTL's " +
-                      OctaveRange(kLowestMelodyPitch, kHighestMelodyPitch);
+  std::string range = "the ringtone's notes lie in " + OctaveRange(lowest, highest) +
+                      ", the melody's octaves 1 to 8 are " + OctaveRange(kLowestMelodyPitch, kHighestMelodyPitch);
   if (plan.shift)
     melody->notices.push_back(range + ": the whole tune is moved " + (plan.shift > 0 ? "up " : "down ") +
                               CountOf(std::abs(plan.shift), "octave"));

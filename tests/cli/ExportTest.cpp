@@ -36,6 +36,8 @@ TEST(ExportRtttlCommand, RefusesWhatItCannotExport) {
   ExpectFailure({"export-rtttl", "--block", "bad.bin"}, 1, "melody 1 of 'bad.bin' cannot be read: its slot begins with 0x0020");
   ExpectFailure({"export-rtttl", "missing.bmt"}, 1, "missing.bmt");
   ExpectFailure({"export-rtttl", "song.bmt", "-o", "no/such/folder/x.txt"}, 1, "x.txt");
+  ExpectFailure({"export-rtttl", "song.bmt", "-o", "./song.bmt"}, 2, "song.bmt");  // its own input
+  EXPECT_EQ(ReadFile("song.bmt").size(), 4 * 4 + 7u + 2);
 }
 
 TEST(ExportMidiCommand, WritesOneTrackPerMelodyWithNotes) {
@@ -52,9 +54,17 @@ TEST(ExportMidiCommand, WritesOneTrackPerMelodyWithNotes) {
   ASSERT_EQ(run.code, 0) << run.err;
   EXPECT_EQ(run.out, "wrote three.mid: 1 track (melody 3), one tick a millisecond, a quarter note 496 ticks\n");
 
+  // "-" is standard output, the summary then on standard error.
+  run = Quavrel({"export-midi", "song.bmt", "--melody", "3", "-o", "-"});
+  ASSERT_EQ(run.code, 0) << run.err;
+  EXPECT_EQ(run.out, ReadFile("three.mid"));
+  EXPECT_EQ(run.err, "wrote the MIDI file to standard output: 1 track (melody 3), one tick a millisecond, a quarter "
+                     "note 496 ticks\n");
+
   WriteFile("empty.bin", EncodedBlock({}));
   ExpectFailure({"export-midi", "song.bmt"}, 2, "the MIDI file to write is missing: -o OUT.mid");
   ExpectFailure({"export-midi", "song.bmt", "-o", "song.midi"}, 2, "the MIDI file's name must end in \".mid\": song.midi");
+  ExpectFailure({"export-midi", "--block", "song.mid", "-o", "song.mid"}, 2, "song.mid");  // its own input
   ExpectFailure({"export-midi", "song.bmt", "--melody", "2", "-o", "two.mid"}, 1, "melody 2 of 'song.bmt' has no notes");
   ExpectFailure({"export-midi", "--block", "empty.bin", "-o", "none.mid"}, 1, "no melody of 'empty.bin' has notes");
   EXPECT_FALSE(std::filesystem::exists("two.mid"));

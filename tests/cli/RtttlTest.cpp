@@ -24,6 +24,7 @@ TEST(ImportRtttlCommand, ReplacesOneMelodyAndWritesNothingOnBadInput) {
                 "nothing was written");
   ExpectFailure({"import-rtttl", "tune.txt", "-o", "broken.bmt"}, 1, "it was left as it was");
   ExpectFailure({"import-rtttl", "tune.txt", "-o", "out.bin"}, 2, "must end in \".bmt\": out.bin");
+  ExpectFailure({"import-rtttl", "old.bmt", "-o", "old.bmt"}, 2, "old.bmt");  // the ringtone would be overwritten
   EXPECT_EQ(ReadFile("broken.bmt"), "not a project");
   EXPECT_FALSE(std::filesystem::exists("out.bmt"));
 }
@@ -37,6 +38,13 @@ TEST(ImportRtttlCommand, SaysWhatChangedAndCountsRight) {
   EXPECT_TRUE(Contains(run.err, "warning: the setting l=2 at line 1, column 9 (loops) is ignored")) << run.err;
   EXPECT_TRUE(Contains(run.err, "warning: note 1 (line 1, column 13, \"e#.\") is read as F, the note it sounds")) << run.err;
   EXPECT_TRUE(Contains(run.err, "the whole tune is moved up 1 octave\n")) << run.err;
+
+  // To standard output: a new project, the summary on standard error.
+  run = Quavrel({"import-rtttl", "one.txt", "--melody", "2", "-o", "-"});
+  ASSERT_EQ(run.code, 0) << run.err;
+  WriteProject("expected.bmt", {{""}, {"F1(1/64) F1(1/128)", 4}});  // a dotted quarter at b=63: 960 + 448 ms
+  EXPECT_EQ(run.out, ReadFile("expected.bmt"));
+  EXPECT_TRUE(Contains(run.err, "imported \"one\" as melody 2 of the project on standard output: 1 note (2 events)"));
 
   WriteFile("zero.txt", std::string("nul::c,d\0,e", 11));  // "nul.txt" would be Windows' NUL device
   ExpectFailure({"import-rtttl", "zero.txt", "-o", "zero.bmt"}, 1, "unexpected '\\x00' at line 1, column 9 after \"d\"");

@@ -38,14 +38,14 @@ TEST(OctaveShift, ImportedTunesKeepTheirShape) {
   };
   const Case cases[] = {
       {"x:o=3:c,e,g,c4", "C1(1/4) E1(1/4) G1(1/4) C2(1/4)",
-       "the ringtone's notes lie in RTTTL octaves 3 to 4, the melody's octaves 1 to 8 are RTTTL's 4 to 11: "
+       "the ringtone's notes lie in RTTTL octaves 3 to 4, the melody's octaves 1 to 8 are RTTTL octaves 4 to 11: "
        "the whole tune is moved up 1 octave"},
       {"x:o=0:c,c1,c2", "C1(1/4) C2(1/4) C3(1/4)",
-       "the ringtone's notes lie in RTTTL octaves 0 to 2, the melody's octaves 1 to 8 are RTTTL's 4 to 11: the whole "
+       "the ringtone's notes lie in RTTTL octaves 0 to 2, the melody's octaves 1 to 8 are RTTTL octaves 4 to 11: the whole "
        "tune is moved up 4 octaves"},
       // RTTTL's octaves 0 to 9 span more than the melody's eight: c0 moves alone, the rest stay.
       {"x:o=8:c,e,g,c0", "C5(1/4) E5(1/4) G5(1/4) C1(1/4)",
-       "the ringtone's notes lie in RTTTL octaves 0 to 8, the melody's octaves 1 to 8 are RTTTL's 4 to 11, and no "
+       "the ringtone's notes lie in RTTTL octaves 0 to 8, the melody's octaves 1 to 8 are RTTTL octaves 4 to 11, and no "
        "shift fits them all: 1 note outside moves by itself to the nearest octave: note 4 (line 1, column 13, \"c0\") "
        "as C1"},
   };
