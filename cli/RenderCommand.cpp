@@ -6,6 +6,7 @@
 #include "cli/Commands.h"
 #include "cli/Files.h"
 #include "cli/MelodyRenderer.h"
+#include "cli/MelodySource.h"
 #include "cli/StandardStreams.h"
 #include "cli/TextDisplay.h"
 #include "cli/WavWriter.h"
@@ -75,17 +76,16 @@ int RunRender(CommandContext& context) {
   if (!ParseArguments(context.args, {{"--block", 1, false}, {"--melody", 1, false}, {"-o", 1, false}}, &args,
                       &error))
     return context.UsageError(error);
-  const std::string* block = args.Value("--block");
-  if (args.positionals.size() > 1) return context.UsageError("one project file at a time");
-  if (block && !args.positionals.empty()) return context.UsageError("give a project file or --block, not both");
-  if (!block && args.positionals.empty()) return context.UsageError("the project file (or --block BLOCK.bin) is missing");
+  MelodySource from;
+  const std::string misnamed = SourceFromArguments(args, &from);
+  if (!misnamed.empty()) return context.UsageError(misnamed);
   int k = 0;
   const std::string* number = args.Value("--melody");
   if (number && !ParseMelodyNumber(*number, &k))
     return context.UsageError("melody number must be 1, 2, 3 or 4, not '" + ShownName(*number) + "'");
   const std::string* out = args.Value("-o");
   if (!out) return context.UsageError("the WAV file to write is missing: -o OUT.wav");
-  const std::string source = block ? *block : args.positionals[0];
+  const std::string& source = from.path;
   const std::string problem = OutputProblem(*out, ".wav", "WAV file", {source});
   if (!problem.empty()) return context.UsageError(problem);
   const bool toStandardOutput = IsStandardStream(*out);
@@ -93,20 +93,9 @@ int RunRender(CommandContext& context) {
     return context.UsageError("standard output is a terminal: send the WAV file to a file or a program (-o - | aplay)");
 
   context.StartLog();
-  auto set = std::make_unique<MelodySet>();
-  if (block) {
-    std::string image;
-    if (!ReadBlockFile(context, *block, &image)) return kExitFailure;
-    image.copy(reinterpret_cast<char*>(set->BlockImage()), kBlockImageSize);
-  } else {
-    ProjectContents project;
-    if (!ReadProjectForEncoding(context, source, &project)) return kExitFailure;
-    PutIntoSet(project, set.get());
-    EncodeRecorder recorder;
-    set->DecodeToBuffer(k, set->MelodyText(k), &recorder);
-    WarnOfMelody(context, k, project.melodies[k], recorder, set->BlockImage());
-  }
-  SlotContents slot = ReadSlot(set->BlockImage(), k);
+  std::vector<SlotContents> slots;
+  if (!ReadMelodySlots(context, from, {k}, &slots)) return kExitFailure;
+  const SlotContents& slot = slots[0];
   const std::string melody = "melody " + std::to_string(k + 1) + " of " + QuotedSource(source);
   if (slot.state == SlotState::Malformed) return context.Failure(melody + " cannot be read: " + slot.error);
   if (slot.events.empty()) return context.Failure(melody + " has no notes: nothing to play");
