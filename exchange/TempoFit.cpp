@@ -15,8 +15,9 @@ constexpr int kTempoStep = 256;
 constexpr int64_t kUnitsPerMicro = 512;
 constexpr int64_t kUnitsPerMilli = 1000 * kUnitsPerMicro;
 
-int64_t AskedUnits(const NoteValue& value, int64_t wholeNoteMicros) {
-  return wholeNoteMicros * (value.dotted ? 3 : 2) * (kUnitsPerMicro / 2) / value.denominator;
+int64_t AskedUnits(const NoteValueCount& use, int64_t wholeNoteMicros) {
+  if (use.askedMicros) return use.askedMicros * kUnitsPerMicro;
+  return wholeNoteMicros * (use.value.dotted ? 3 : 2) * (kUnitsPerMicro / 2) / use.value.denominator;
 }
 
 // The denominator n * 2^shift, or 0 when it has no token.
@@ -86,7 +87,7 @@ TempoFit FitTempo(const std::vector<NoteValueCount>& values, int64_t wholeNoteMi
   bool found = false;
   int64_t bestOffUnits = 0;
   int64_t askedUnits = 0;
-  for (const NoteValueCount& use : values) askedUnits += use.count * AskedUnits(use.value, wholeNoteMicros);
+  for (const NoteValueCount& use : values) askedUnits += use.count * AskedUnits(use, wholeNoteMicros);
   // Shifts in the order of preference: none, then one halving either way, ...
   for (int step = 0; step <= 2 * kMostHalvings; ++step) {
     const int shift = step % 2 ? (step + 1) / 2 : -step / 2;
@@ -95,7 +96,7 @@ TempoFit FitTempo(const std::vector<NoteValueCount>& values, int64_t wholeNoteMi
       TempoFit at;
       at.shift = shift;
       const DurationRow* tokens[2] = {nullptr, nullptr};
-      ValueRows value = {{0, 0}, TokensFor(use.value, at, tokens), AskedUnits(use.value, wholeNoteMicros), use.count};
+      ValueRows value = {{0, 0}, TokensFor(use.value, at, tokens), AskedUnits(use, wholeNoteMicros), use.count};
       for (int i = 0; i < value.count; ++i)
         value.rows[i] = tokens[i] ? static_cast<int>(tokens[i] - DurationTable()) : -1;
       if (value.rows[0] < 0 || value.rows[value.count - 1] < 0) break;

@@ -20,6 +20,7 @@ struct NoteValue {
 struct NoteValueCount {
   NoteValue value;
   int count;
+  int64_t askedMicros = 0;  // what one such note lasts in a recording; 0: its value's length at the whole note
 };
 
 struct TempoFit {
@@ -31,7 +32,8 @@ struct TempoFit {
 };
 
 // The tempo and shift whose tokens put the notes nearest to what they ask
-// for, the differences of all notes added up; a token that comes out as 0
+// for (their values at wholeNoteMicros, or the lengths a recording gives
+// them), the differences of all notes added up; a token that comes out as 0
 // at a tempo (and would become a placeholder) rules that tempo out. Every
 // value must have a token at some shift: a denominator from 1 to 512, at
 // most 256 when dotted. Of equal fits the smaller shift wins, then the tempo

@@ -1,6 +1,7 @@
 #include "exchange/TuneToMelody.h"
 
 #include <map>
+#include <tuple>
 
 #include "exchange/Pitch.h"
 #include "melody/NoteTable.h"
@@ -17,14 +18,15 @@ ImportedMelody TuneToMelody(const std::vector<TuneNote>& tune, int64_t wholeNote
   melody.notes = static_cast<int>(kept);
 
   std::vector<int> pitches;
-  std::map<std::pair<int, bool>, int> counts;
+  std::map<std::tuple<int, bool, int64_t>, int> counts;
   for (const TuneNote& note : notes) {
     if (!note.pause) pitches.push_back(note.pitch);
-    counts[{note.value.denominator, note.value.dotted}]++;
+    counts[{note.value.denominator, note.value.dotted, note.askedMicros}]++;
   }
   melody.octaves = PlanOctaves(pitches, kLowestMelodyPitch, kHighestMelodyPitch);
   std::vector<NoteValueCount> values;
-  for (const auto& count : counts) values.push_back({{count.first.first, count.first.second}, count.second});
+  for (const auto& [key, count] : counts)
+    values.push_back({{std::get<0>(key), std::get<1>(key)}, count, std::get<2>(key)});
   melody.fit = FitTempo(values, wholeNoteMicros);
   melody.tempo = melody.fit.tempo;
 

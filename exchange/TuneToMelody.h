@@ -1,5 +1,5 @@
 #pragma once
-// A tune read from any format (RTTTL now, MIDI next) as a melody's note
+// A tune read from any format (RTTTL, MIDI) as a melody's note
 // text, tempo and events: the steps every importer shares. The importer
 // reads its format into notes of a pitch and a note value and tells the user
 // what the result below means in its own terms.
@@ -15,6 +15,7 @@ struct TuneNote {
   bool pause;
   int pitch;        // exchange/Pitch.h; anything for a pause
   NoteValue value;  // a denominator of 1 to 256 when dotted, to 512 otherwise
+  int64_t askedMicros = 0;  // what the note lasts in a recording; 0: its value's length at the whole note
 };
 
 struct ImportedMelody {
@@ -30,6 +31,7 @@ struct ImportedMelody {
 // The notes as far as they fit the phone's slot whole (a dotted note takes
 // two events), moved by octaves into the melody's (whole tune first, single
 // notes only when no shift fits them all), the tempo and tokens fitted to a
-// whole note of wholeNoteMicros, a dotted note written as the note and its
-// half. Leaves the notices to the importer.
+// whole note of wholeNoteMicros (or to the lengths the notes ask for), a
+// dotted note written as the note and its half. Leaves the notices to the
+// importer.
 ImportedMelody TuneToMelody(const std::vector<TuneNote>& notes, int64_t wholeNoteMicros);
