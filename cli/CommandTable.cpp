@@ -15,6 +15,7 @@ const Command kCommands[] = {
     {"render", "play a melody into a WAV file as the phone would", kRenderHelp, RunRender},
     {"decode", "read a block file back into note text", kDecodeHelp, RunDecode},
     {"import-rtttl", "bring an RTTTL ringtone into a project", kImportRtttlHelp, RunImportRtttl},
+    {"import-midi", "bring a part of a MIDI file into a project", kImportMidiHelp, RunImportMidi},
     {"export-rtttl", "write a melody as an RTTTL ringtone", kExportRtttlHelp, RunExportRtttl},
     {"export-midi", "write melodies as a Standard MIDI File", kExportMidiHelp, RunExportMidi},
     {"upload", "write a project's melodies into the phone", kUploadHelp, RunUpload},

@@ -16,6 +16,8 @@ extern const char kDecodeHelp[];
 int RunDecode(CommandContext& context);
 extern const char kImportRtttlHelp[];
 int RunImportRtttl(CommandContext& context);
+extern const char kImportMidiHelp[];
+int RunImportMidi(CommandContext& context);
 extern const char kExportRtttlHelp[];
 int RunExportRtttl(CommandContext& context);
 extern const char kExportMidiHelp[];
