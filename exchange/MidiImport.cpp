@@ -25,6 +25,22 @@ constexpr int64_t kMostEventsARun = 64;
 
 int EventsOf(const NoteValue& value) { return value.dotted ? 2 : 1; }
 
+// The note value nearest to a length at a whole note of wholeMicros: plain
+// from 1/1 to 1/shortest or dotted from 1/1 to 1/(shortest / 2) (two
+// events); of two as near, the plain one, then the longer.
+NoteValue NearestNoteValueOf(int64_t micros, int64_t wholeMicros, int shortest) {
+  const int64_t target = std::min(micros, kLongestRunMicros) * kUnitsPerWhole;
+  NoteValue best = {1, false};
+  int64_t bestOff = -1;
+  for (bool dotted : {false, true})
+    for (int n = 1; n <= (dotted ? shortest / 2 : shortest); n *= 2) {
+      const int64_t length = wholeMicros * kUnitsPerWhole * (dotted ? 3 : 2) / 2 / n;
+      const int64_t off = std::llabs(length - target);
+      if (bestOff < 0 || off < bestOff) best = {n, dotted}, bestOff = off;
+    }
+  return best;
+}
+
 // A run's length as note values: one value up to a dotted whole note, else
 // whole notes and (unless it is very short) what is left as one value.
 struct Reading {
@@ -191,19 +207,6 @@ void CountWhatTheVoiceDid(const std::vector<ReadNote>& notes, const std::vector<
 
 }  // namespace
 
-NoteValue NearestNoteValueOf(int64_t micros, int64_t wholeMicros, int shortest) {
-  const int64_t target = std::min(micros, kLongestRunMicros) * kUnitsPerWhole;
-  NoteValue best = {1, false};
-  int64_t bestOff = -1;
-  for (bool dotted : {false, true})
-    for (int n = 1; n <= (dotted ? shortest / 2 : shortest); n *= 2) {
-      const int64_t length = wholeMicros * kUnitsPerWhole * (dotted ? 3 : 2) / 2 / n;
-      const int64_t off = std::llabs(length - target);
-      if (bestOff < 0 || off < bestOff) best = {n, dotted}, bestOff = off;
-    }
-  return best;
-}
-
 MidiImportResult ImportMidi(const MidiFileContents& contents, const MidiImportOptions& options, MidiImport* import) {
   *import = MidiImport{};
   const uint32_t tolerance = ToleranceTicks(contents);
@@ -230,7 +233,6 @@ MidiImportResult ImportMidi(const MidiFileContents& contents, const MidiImportOp
 
   // The reading from the runs that could be kept: at most one a melody event.
   const int64_t whole = WholeOf(import->runs);
-  import->wholeMicros = whole;
 
   // A note read as a 1/512 leaves the tempo fit no other scale of the
   // tokens, so that one grace note could put all the others off. Coarser

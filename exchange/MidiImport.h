@@ -28,7 +28,6 @@ struct MidiRun {
 struct MidiImport {
   MidiChoice choice;
   uint32_t toleranceTicks = 0;
-  int64_t wholeMicros = 0;     // the whole note at which the lengths read best as note values
   std::vector<MidiRun> runs;   // the part's notes and pauses from the first note at fromMicros on
   size_t runsKept = 0;         // those that fit the phone's 149 events, trailing pauses left out
   int64_t eventsInAll = 0;     // what every run would take
@@ -52,8 +51,3 @@ enum class MidiImportResult {
 };
 
 MidiImportResult ImportMidi(const MidiFileContents& contents, const MidiImportOptions& options, MidiImport* import);
-
-// The note value nearest to a length at a whole note of wholeMicros: plain
-// from 1/1 to 1/shortest or dotted from 1/1 to 1/(shortest / 2) (two
-// events); of two as near, the plain one, then the longer.
-NoteValue NearestNoteValueOf(int64_t micros, int64_t wholeMicros, int shortest);

@@ -18,6 +18,14 @@ constexpr size_t kBusyShare = 4;
 const char* const kMelodyWords[] = {"melod", "vocal", "voice", "voix", "vox", "lead",
                                     "chant", "singer", "solo", "gesang", "canto"};
 
+bool NamedLikeMelody(const std::string& name) {
+  std::string lower;
+  for (char c : name) lower += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  for (const char* word : kMelodyWords)
+    if (lower.find(word) != std::string::npos) return true;
+  return false;
+}
+
 bool Drums(const ReadNote& note) { return note.channel == kMidiDrumChannel; }
 
 bool HasTunedNotes(const ReadTrack& track) {
@@ -41,14 +49,6 @@ uint32_t ToleranceTicks(const MidiFileContents& contents) {
   uint32_t ticks = contents.ticksPerQuarter ? contents.ticksPerQuarter / kTicksPerQuarterPerTolerance
                                             : kToleranceMicrosInFrames / contents.microsPerTick;
   return std::max<uint32_t>(ticks, 1);
-}
-
-bool NamedLikeMelody(const std::string& name) {
-  std::string lower;
-  for (char c : name) lower += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  for (const char* word : kMelodyWords)
-    if (lower.find(word) != std::string::npos) return true;
-  return false;
 }
 
 bool ChooseMelodyPart(const MidiFileContents& contents, MidiChoice* choice) {

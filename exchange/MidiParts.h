@@ -39,12 +39,11 @@ struct MidiChoice {
 // frames counts a 256th at 120 quarter notes a minute.
 uint32_t ToleranceTicks(const MidiFileContents& contents);
 
-// "Melody", "Lead vocal", "VOICE 2", "Chant": a name that says the track
-// carries the melody (any case, also within a longer name).
-bool NamedLikeMelody(const std::string& name);
-
-// The part carrying the melody; false when every note is on the drum
-// channel (or there is none).
+// The part carrying the melody: the first track with notes off the drums
+// whose name or instrument says melody or voice ("Melody", "Lead vocal",
+// "VOICE 2", "Chant": any case, also within a longer name), else the
+// highest-sounding busy part. False when every note is on the drum channel
+// (or there is none).
 bool ChooseMelodyPart(const MidiFileContents& contents, MidiChoice* choice);
 
 // The selection's notes, by start; drums only when asked for by channel.
