@@ -98,13 +98,6 @@ std::string FromOption(int64_t micros) {
   return "--from " + shown.substr(0, shown.size() - 2);
 }
 
-// "-7.4 %": how much longer (or shorter) played is than asked, in tenths
-// of a percent.
-std::string PercentOff(int64_t played, int64_t asked) {
-  int64_t tenths = asked ? ((played - asked) * 2000 / asked + (played >= asked ? 1 : -1)) / 2 : 0;
-  int64_t whole = tenths < 0 ? -tenths : tenths;
-  return std::to_string(whole / 10) + "." + std::to_string(whole % 10) + " %";
-}
 
 // A name from the file: its own code page is not known, so bytes beyond
 // ASCII show as \xNN, as control characters do.

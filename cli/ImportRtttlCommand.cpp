@@ -43,13 +43,6 @@ namespace {
 
 constexpr size_t kLargestRingtone = 1 << 20;
 
-// "-7.4 %": how much longer (or shorter) played is than asked, in tenths of
-// a percent.
-std::string PercentOff(int64_t played, int64_t asked) {
-  int64_t tenths = asked ? ((played - asked) * 2000 / asked + (played >= asked ? 1 : -1)) / 2 : 0;
-  int64_t whole = tenths < 0 ? -tenths : tenths;
-  return std::to_string(whole / 10) + "." + std::to_string(whole % 10) + " %";
-}
 
 // "32 notes (36 events), tempo 64 with an RTTTL quarter note as (1/8); it
 // lasts 15.872 s where the ringtone asks for 17.143 s: 7.4 % shorter"

@@ -51,10 +51,6 @@ std::string Printable(const std::string& cp1251) { return TerminalFromCp1251(Esc
 
 std::string ShownName(const std::string& name) { return EscapedControls(name, false); }
 
-std::string Counted(size_t count, const char* singular, const char* plural) {
-  return std::to_string(count) + " " + (count == 1 ? singular : plural);
-}
-
 std::vector<std::string> PrintableLines(const std::string& cp1251) {
   std::vector<std::string> lines;
   std::string line;

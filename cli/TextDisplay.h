@@ -4,6 +4,9 @@
 #include <string>
 #include <vector>
 
+// Counts and percentages in messages, with the rest of the wording here.
+#include "base/Wording.h"
+
 struct TextPosition {
   int line;    // from 1; CR LF, LF and a lone CR each end a line
   int column;  // from 1, in bytes
@@ -25,5 +28,3 @@ std::vector<std::string> PrintableLines(const std::string& cp1251);
 // Printable, so that a stray byte shows instead of acting.
 std::string ShownName(const std::string& name);
 
-// "1 note", "2 notes"
-std::string Counted(size_t count, const char* singular, const char* plural);

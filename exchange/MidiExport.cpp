@@ -8,7 +8,7 @@
 #include "exchange/MidiFile.h"
 #include "exchange/OctaveShift.h"
 #include "exchange/Pitch.h"
-#include "exchange/Wording.h"
+#include "base/Wording.h"
 #include "melody/NoteTable.h"
 
 namespace {
@@ -42,16 +42,16 @@ MidiTrack Track(const MidiExportMelody& melody, std::vector<std::string>* notice
   }
   for (const auto& tone : offTones) {
     TonePitch pitch = PitchOfTone(tone.first);
-    notices->push_back(prefix + "tone " + std::to_string(tone.first) + " (" + CountOf(tone.second, "event") +
+    notices->push_back(prefix + "tone " + std::to_string(tone.first) + " (" + Counted(tone.second, "event") +
                        ") lies " + std::to_string(std::abs(pitch.cents)) + " cents " + (pitch.cents > 0 ? "above " : "below ") +
                        KeyName(pitch.pitch) + ", the key it is written as");
   }
   OctavePlan plan = PlanOctaves(keys, kLowestKey, kHighestKey);
   if (plan.shift)
     notices->push_back(prefix + "MIDI's keys end at G9 (12544 Hz): the whole melody is moved " +
-                       (plan.shift > 0 ? "up " : "down ") + CountOf(std::abs(plan.shift), "octave"));
+                       (plan.shift > 0 ? "up " : "down ") + Counted(std::abs(plan.shift), "octave"));
   if (plan.movedAlone)
-    notices->push_back(prefix + CountOf(plan.movedAlone, "note") + " beyond MIDI's keys " +
+    notices->push_back(prefix + Counted(plan.movedAlone, "note") + " beyond MIDI's keys " +
                        (plan.movedAlone == 1 ? "moves" : "move") + " to the nearest octave within them");
   uint32_t now = 0;
   size_t k = 0;

@@ -7,7 +7,7 @@
 #include "exchange/OctaveShift.h"
 #include "exchange/Pitch.h"
 #include "exchange/RtttlImport.h"
-#include "exchange/Wording.h"
+#include "base/Wording.h"
 #include "melody/NoteTable.h"
 
 namespace {
@@ -143,9 +143,9 @@ void MoveIntoDigits(std::vector<int>* pitches, ExportedRtttl* exported) {
     if ((*pitches)[i] >= 0) (*pitches)[i] += plan.moves[s++] * kSemitonesPerOctave;
   if (plan.shift)
     exported->notices.push_back("RTTTL writes octaves 0 to 9 (the melody's octaves up to 6): the whole melody is moved " +
-                                std::string(plan.shift > 0 ? "up " : "down ") + CountOf(std::abs(plan.shift), "octave"));
+                                std::string(plan.shift > 0 ? "up " : "down ") + Counted(std::abs(plan.shift), "octave"));
   if (plan.movedAlone)
-    exported->notices.push_back(CountOf(plan.movedAlone, "note") + " beyond RTTTL's octaves 0 to 9 " +
+    exported->notices.push_back(Counted(plan.movedAlone, "note") + " beyond RTTTL's octaves 0 to 9 " +
                                 (plan.movedAlone == 1 ? "moves" : "move") + " to the nearest octave within them");
 }
 

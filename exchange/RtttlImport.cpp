@@ -5,7 +5,7 @@
 
 #include "exchange/OctaveShift.h"
 #include "exchange/Pitch.h"
-#include "exchange/Wording.h"
+#include "base/Wording.h"
 
 namespace {
 
@@ -34,7 +34,7 @@ void ReportRespelled(const std::vector<RtttlNote>& notes, ImportedMelody* melody
     std::string where = Describe(notes[static_cast<size_t>(first)], first + 1);
     std::string as = letter == 'e' ? "F" : "C of the next octave";
     melody->notices.push_back(count == 1 ? where + " is read as " + as + ", the note it sounds"
-                                         : CountOf(count, "note") + " written " + letter + "# are read as " + as +
+                                         : Counted(count, "note") + " written " + letter + "# are read as " + as +
                                                ", the note they sound; the first is " + where);
   }
 }
@@ -48,7 +48,7 @@ void ReportOctaves(const std::vector<RtttlNote>& notes, const std::vector<int>& 
                       ", the melody's octaves 1 to 8 are " + OctaveRange(kLowestMelodyPitch, kHighestMelodyPitch);
   if (plan.shift)
     melody->notices.push_back(range + ": the whole tune is moved " + (plan.shift > 0 ? "up " : "down ") +
-                              CountOf(std::abs(plan.shift), "octave"));
+                              Counted(std::abs(plan.shift), "octave"));
   if (!plan.movedAlone) return;
   std::string moved;
   int listed = 0;
@@ -61,7 +61,7 @@ void ReportOctaves(const std::vector<RtttlNote>& notes, const std::vector<int>& 
   }
   if (plan.movedAlone > kNotesListed) moved += " and " + std::to_string(plan.movedAlone - kNotesListed) + " more";
   melody->notices.push_back((plan.shift ? std::string("no shift fits them all") : range + ", and no shift fits them all") +
-                            ": " + CountOf(plan.movedAlone, "note") + " outside " +
+                            ": " + Counted(plan.movedAlone, "note") + " outside " +
                             (plan.movedAlone == 1 ? "moves" : "move") + " by " +
                             (plan.movedAlone == 1 ? "itself" : "themselves") + " to the nearest octave: " + moved);
 }
@@ -84,7 +84,7 @@ ImportedMelody ConvertRtttl(const RtttlTune& tune) {
   ReportRespelled(kept, &melody);
   ReportOctaves(kept, pitches, pitched, melody.octaves, &melody);
   if (kept.size() < tune.notes.size())
-    melody.notices.push_back("the ringtone has " + CountOf(static_cast<long>(tune.notes.size()), "note") +
+    melody.notices.push_back("the ringtone has " + Counted(static_cast<long>(tune.notes.size()), "note") +
                              " and the phone holds " + std::to_string(kMaxEventsPerSlot) +
                              " events (a dotted note takes two), so it is cut after " +
                              Describe(kept.back(), melody.notes));

@@ -38,6 +38,9 @@ class FileSystem {
   virtual bool Read(const char* path, void* buffer, size_t capacity, size_t* size) = 0;
 };
 
+// Whether a CreateNew failed because something was already at the path.
+bool IsAlreadyThereError(unsigned error);
+
 FileSystem& PlatformFileSystem();
 FileSystem& CurrentFileSystem();
 void SetFileSystem(FileSystem* files);  // nullptr restores the platform's

@@ -28,8 +28,10 @@ bool StagedFile::Create(const char* path) {
       temporary_ = name;
       return true;
     }
+    // Another writer may hold the name, or have just moved its file away
+    // from it: either way the next name may be free.
     const unsigned error = LastError();
-    const bool taken = files.Exists(name.c_str());
+    const bool taken = IsAlreadyThereError(error) || files.Exists(name.c_str());
     SetLastError(error);
     if (!taken) return false;
   }

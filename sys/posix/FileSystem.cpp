@@ -131,4 +131,6 @@ FileSystem& PlatformFileSystem() {
   return files;
 }
 
+bool IsAlreadyThereError(unsigned error) { return error == EEXIST; }
+
 }  // namespace sys

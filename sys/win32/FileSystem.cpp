@@ -99,4 +99,6 @@ FileSystem& PlatformFileSystem() {
   return files;
 }
 
+bool IsAlreadyThereError(unsigned error) { return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS; }
+
 }  // namespace sys
