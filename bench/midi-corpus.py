@@ -26,6 +26,8 @@ import statistics
 import subprocess
 import sys
 
+from corpus_stats import percent, quantile
+
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 DEFAULT_CORPUS = os.path.join(ROOT, "..", "shared", "corpora", "midi")
 DEFAULT_BENCH = os.path.join(ROOT, "build", "native", "midi_import_bench")
@@ -71,15 +73,6 @@ def top_voice(notes, tolerance):
         else:
             kept.append(run)
     return kept
-
-
-def percent(part, whole):
-    return "%.1f %%" % (100.0 * part / whole) if whole else "-"
-
-
-def quantile(values, q):
-    ordered = sorted(values)
-    return ordered[min(len(ordered) - 1, int(q * len(ordered)))]
 
 
 def main():

@@ -21,6 +21,8 @@ import statistics
 import subprocess
 import sys
 
+from corpus_stats import percent, quantile
+
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 DEFAULT_TUNES = os.path.join(ROOT, "..", "shared", "corpora", "rtttl-tunes.tsv")
 DEFAULT_BENCH = os.path.join(ROOT, "build", "native", "rtttl_import_bench")
@@ -56,15 +58,6 @@ def well_formed(ringtone):
         if item[len(match.group(1))].lower() == "p" and item[len(match.group(1)) + 1:][:1] in ("#", "_"):
             return False
     return bool(notes)
-
-
-def percent(part, whole):
-    return "%.1f %%" % (100.0 * part / whole) if whole else "-"
-
-
-def quantile(values, q):
-    ordered = sorted(values)
-    return ordered[min(len(ordered) - 1, int(q * len(ordered)))]
 
 
 def main():
