@@ -2,17 +2,12 @@
 
 #include <algorithm>
 
+#include "exchange/MidiFormat.h"
+
 namespace {
 
-constexpr uint8_t kNoteOff = 0x80;
-constexpr uint8_t kNoteOn = 0x90;
-constexpr uint8_t kProgramChange = 0xC0;
-constexpr uint8_t kMeta = 0xFF;
-constexpr uint8_t kMetaTrackName = 0x03;
-constexpr uint8_t kMetaEndOfTrack = 0x2F;
-constexpr uint8_t kMetaTempo = 0x51;
-constexpr uint8_t kMetaTimeSignature = 0x58;
-constexpr uint16_t kFormatOne = 1;
+using namespace midi;
+
 constexpr uint8_t kReleaseVelocity = 64;
 
 void AppendBig(std::string* bytes, uint32_t value, int size) {
@@ -57,7 +52,7 @@ std::string TrackData(const MidiTrack& track) {
   std::string data;
   AppendMeta(&data, kMetaTrackName, track.name);
   AppendVariable(&data, 0);
-  data.push_back(static_cast<char>(kProgramChange | (track.channel & 0x0F)));
+  data.push_back(static_cast<char>(kProgramChange | (track.channel & kChannelMask)));
   data.push_back(static_cast<char>(track.program & 0x7F));
   std::vector<Message> messages;
   for (const MidiNote& note : track.notes) {
@@ -71,7 +66,7 @@ std::string TrackData(const MidiTrack& track) {
   for (const Message& message : messages) {
     AppendVariable(&data, message.tick - now);
     now = message.tick;
-    data.push_back(static_cast<char>((message.on ? kNoteOn : kNoteOff) | (track.channel & 0x0F)));
+    data.push_back(static_cast<char>((message.on ? kNoteOn : kNoteOff) | (track.channel & kChannelMask)));
     data.push_back(static_cast<char>(message.key & 0x7F));
     data.push_back(static_cast<char>(message.velocity & 0x7F));
   }
@@ -92,7 +87,7 @@ std::string MidiFileBytes(const MidiSong& song) {
   AppendMeta(&tempo, kMetaTempo, micros);
   AppendMeta(&tempo, kMetaTimeSignature, std::string("\x04\x02\x18\x08", 4));  // 4/4, a click each quarter
   AppendMeta(&tempo, kMetaEndOfTrack, "");
-  std::string file = Chunk("MThd", header) + Chunk("MTrk", tempo);
-  for (const MidiTrack& track : song.tracks) file += Chunk("MTrk", TrackData(track));
+  std::string file = Chunk(kHeaderChunk, header) + Chunk(kTrackChunk, tempo);
+  for (const MidiTrack& track : song.tracks) file += Chunk(kTrackChunk, TrackData(track));
   return file;
 }

@@ -5,12 +5,11 @@
 #include <deque>
 #include <map>
 
+#include "exchange/MidiFormat.h"
+
 namespace {
 
-constexpr uint32_t kDefaultMicrosPerQuarter = 500000;
-constexpr uint32_t kHeaderLength = 6;
-constexpr uint8_t kMetaEvent = 0xFF, kSysexStart = 0xF0, kSysexContinued = 0xF7;
-constexpr uint8_t kMetaTrackName = 0x03, kMetaInstrument = 0x04, kMetaEndOfTrack = 0x2F, kMetaTempo = 0x51;
+using namespace midi;
 
 // Reads a range of the file: big-endian numbers and the format's
 // variable-length numbers. A read past the range's end fails and so does
@@ -70,8 +69,8 @@ std::string Hex(unsigned value) {
 }
 
 int DataBytesOf(uint8_t status) {
-  const uint8_t kind = status & 0xF0;
-  return kind == 0xC0 || kind == 0xD0 ? 1 : 2;
+  const uint8_t kind = status & kKindMask;
+  return kind == kProgramChange || kind == kChannelPressure ? 1 : 2;
 }
 
 // One track chunk, from its first event to its end of track (or its end).
@@ -95,7 +94,7 @@ class TrackReader {
       // Meta events and system exclusive messages leave the running status
       // as it was, as players take it (strictly they end it).
       const uint8_t first = cursor_.Peek() & 0x80 ? cursor_.Byte() : 0;
-      if (first == kMetaEvent) {
+      if (first == kMeta) {
         bool ended = false;
         if (!ReadMeta(statusAt, &ended, error)) return false;
         if (ended) break;
@@ -161,12 +160,12 @@ class TrackReader {
   }
 
   void ChannelMessage(uint8_t status, uint8_t first, uint8_t second) {
-    const uint8_t kind = status & 0xF0, channel = status & 0x0F;
-    if (kind == 0xC0) track_->programs.push_back(first);
-    if (kind == 0x90 && second > 0) {
+    const uint8_t kind = status & kKindMask, channel = status & kChannelMask;
+    if (kind == kProgramChange) track_->programs.push_back(first);
+    if (kind == kNoteOn && second > 0) {
       open_[Key(channel, first)].push_back(pending_.size());
       pending_.push_back(Begun{ReadNote{tick_, tick_, channel, first, second}, pending_.size()});
-    } else if (kind == 0x80 || kind == 0x90) {
+    } else if (kind == kNoteOff || kind == kNoteOn) {
       // The earliest note of that key still sounding ends (first in, first out).
       std::deque<size_t>& sounding = open_[Key(channel, first)];
       if (sounding.empty()) return;
@@ -200,7 +199,7 @@ class TrackReader {
 
 bool ReadHeader(Cursor& cursor, MidiFileContents* contents, uint16_t* trackCount, std::string* error) {
   const uint8_t* type = cursor.Take(4);
-  if (!type || std::memcmp(type, "MThd", 4) != 0) {
+  if (!type || std::memcmp(type, kHeaderChunk, 4) != 0) {
     *error = "not a MIDI file: it does not begin with \"MThd\"";
     return false;
   }
@@ -273,7 +272,7 @@ bool ReadMidiFile(const uint8_t* bytes, size_t size, MidiFileContents* contents,
     }
     const size_t begin = cursor.Offset();
     cursor.Take(length);
-    if (std::memcmp(type, "MTrk", 4) != 0) continue;  // a chunk of another kind: not ours to read
+    if (std::memcmp(type, kTrackChunk, 4) != 0) continue;  // a chunk of another kind: not ours to read
     contents->tracks.emplace_back();
     TrackReader reader(bytes, begin, begin + length, contents);
     if (!reader.Read(&contents->tracks.back(), error)) return false;
