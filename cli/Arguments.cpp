@@ -53,8 +53,11 @@ bool ParseArguments(const std::vector<std::string>& args, const std::vector<Opti
   return true;
 }
 
-bool ParseMelodyNumber(const std::string& text, int* index) {
-  if (text.size() != 1 || text[0] < '1' || text[0] > '4') return false;
+bool ParseMelodyNumber(const std::string& text, int* index, std::string* error) {
+  if (text.size() != 1 || text[0] < '1' || text[0] > '4') {
+    *error = "melody number must be 1, 2, 3 or 4, not '" + ShownName(text) + "'";
+    return false;
+  }
   *index = text[0] - '1';
   return true;
 }

@@ -33,7 +33,8 @@ struct ParsedArguments {
 bool ParseArguments(const std::vector<std::string>& args, const std::vector<OptionSpec>& specs,
                     ParsedArguments* parsed, std::string* error);
 
-// "1".."4" as the melody index 0..3.
-bool ParseMelodyNumber(const std::string& text, int* index);
+// "1".."4" as the melody index 0..3; false with the message for any other
+// text.
+bool ParseMelodyNumber(const std::string& text, int* index, std::string* error);
 // A decimal tempo from 0 to 65535, digits only.
 bool ParseTempo(const std::string& text, uint16_t* tempo);

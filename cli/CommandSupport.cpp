@@ -55,7 +55,29 @@ void WarnOfMelody(const CommandContext& context, int k, const ProjectMelody& mel
     context.Warn("warning: " + problem);
 }
 
+bool PutMelodyIntoProject(const CommandContext& context, const std::string& path, int k, const ProjectMelody& melody) {
+  ProjectContents project;
+  std::string error;
+  if (!IsStandardStream(path) && FileExists(path) && !ReadProjectFile(path, &project, &error)) {
+    context.Failure(error + "; it was left as it was");
+    return false;
+  }
+  project.melodies[k] = melody;
+  if (!WriteProjectFile(path, context.out, project, &error)) {
+    context.Failure(error);
+    return false;
+  }
+  return true;
+}
+
 std::string Seconds(uint64_t milliseconds) {
   std::string fraction = std::to_string(milliseconds % 1000);
   return std::to_string(milliseconds / 1000) + "." + std::string(3 - fraction.size(), '0') + fraction + " s";
+}
+
+std::string LengthKept(int64_t playedMicros, int64_t askedMicros, const char* asker) {
+  std::string text = "; it lasts " + Seconds(static_cast<uint64_t>(playedMicros / 1000)) + " where " + asker + " " +
+                     Seconds(static_cast<uint64_t>(askedMicros / 1000));
+  if (playedMicros == askedMicros) return text;
+  return text + ": " + PercentOff(playedMicros, askedMicros) + (playedMicros > askedMicros ? " longer" : " shorter");
 }

@@ -28,5 +28,16 @@ std::string OutputProblem(const std::string& output, const char* ending, const c
 void WarnOfMelody(const CommandContext& context, int k, const ProjectMelody& melody, const EncodeRecorder& recorder,
                   const uint8_t* image);
 
+// Melody k of the project at path becomes melody: the file's other melodies
+// are kept, and a new project is written when there is no file or path is
+// "-" (standard output). False after telling the user why; the file is
+// then as it was.
+bool PutMelodyIntoProject(const CommandContext& context, const std::string& path, int k, const ProjectMelody& melody);
+
 // "5.952 s"
 std::string Seconds(uint64_t milliseconds);
+
+// How long an imported melody plays against what its source asks:
+// "; it lasts 15.872 s where the ringtone asks for 17.143 s: 7.4 % shorter",
+// where asker is "the ringtone asks for".
+std::string LengthKept(int64_t playedMicros, int64_t askedMicros, const char* asker);

@@ -51,8 +51,8 @@ int RunDecode(CommandContext& context) {
   bool tempoGiven[kMelodyCount] = {};
   for (const OptionUse* use : args.All("--tempo")) {
     int k = 0;
-    if (!ParseMelodyNumber(use->values[0], &k))
-      return context.UsageError("melody number must be 1, 2, 3 or 4, not '" + ShownName(use->values[0]) + "'");
+    if (!ParseMelodyNumber(use->values[0], &k, &error))
+      return context.UsageError(error);
     if (tempoGiven[k]) return context.UsageError("--tempo " + use->values[0] + " is given twice");
     tempoGiven[k] = true;
     if (!ParseTempo(use->values[1], &project.melodies[k].tempo))
@@ -89,7 +89,7 @@ int RunDecode(CommandContext& context) {
     return kExitFailure;
   }
   if (projectPath) {
-    if (!WriteProjectFile(*projectPath, project, &error)) return context.Failure(error);
+    if (!WriteProjectFile(*projectPath, context.out, project, &error)) return context.Failure(error);
     context.out << "wrote " << ShownName(*projectPath) << "\n";
   }
   return kExitSuccess;

@@ -38,8 +38,8 @@ int RunExportMidi(CommandContext& context) {
   const std::string* number = args.Value("--melody");
   if (number) {
     ks.resize(1);
-    if (!ParseMelodyNumber(*number, &ks[0]))
-      return context.UsageError("melody number must be 1, 2, 3 or 4, not '" + ShownName(*number) + "'");
+    if (!ParseMelodyNumber(*number, &ks[0], &error))
+      return context.UsageError(error);
   }
   const std::string* out = args.Value("-o");
   if (!out) return context.UsageError("the MIDI file to write is missing: -o OUT.mid");

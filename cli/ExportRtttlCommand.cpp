@@ -48,8 +48,8 @@ int RunExportRtttl(CommandContext& context) {
   if (!problem.empty()) return context.UsageError(problem);
   int k = 0;
   const std::string* number = args.Value("--melody");
-  if (number && !ParseMelodyNumber(*number, &k))
-    return context.UsageError("melody number must be 1, 2, 3 or 4, not '" + ShownName(*number) + "'");
+  if (number && !ParseMelodyNumber(*number, &k, &error))
+    return context.UsageError(error);
   const std::string out = args.Value("-o") ? *args.Value("-o") : "-";
   problem = OutputProblem(out, "", "RTTTL file", {source.path});
   if (!problem.empty()) return context.UsageError(problem);

@@ -265,11 +265,7 @@ std::string DescribeImport(const MidiImport& import) {
   if (pauses) text += " and " + Counted(pauses, "pause", "pauses");
   if (melody.events.size() != notes + pauses) text += " (" + Counted(melody.events.size(), "event", "events") + ")";
   text += " from " + SecondsAt(import.runs[0].startMicros) + " in the file, tempo " + std::to_string(melody.tempo);
-  text += "; it lasts " + Seconds(static_cast<uint64_t>(fit.playedMicros / 1000)) + " where the file plays it in " +
-          Seconds(static_cast<uint64_t>(fit.askedMicros / 1000));
-  if (fit.playedMicros == fit.askedMicros) return text;
-  return text + ": " + PercentOff(fit.playedMicros, fit.askedMicros) +
-         (fit.playedMicros > fit.askedMicros ? " longer" : " shorter");
+  return text + LengthKept(fit.playedMicros, fit.askedMicros, "the file plays it in");
 }
 
 }  // namespace
@@ -300,8 +296,8 @@ int RunImportMidi(CommandContext& context) {
       return context.UsageError("a channel is 1 to 16, not '" + ShownName(*value) + "'");
     options.selection.channel = number - 1;
   }
-  if (const std::string* value = args.Value("--melody"); value && !ParseMelodyNumber(*value, &k))
-    return context.UsageError("melody number must be 1, 2, 3 or 4, not '" + ShownName(*value) + "'");
+  if (const std::string* value = args.Value("--melody"); value && !ParseMelodyNumber(*value, &k, &error))
+    return context.UsageError(error);
   if (const std::string* value = args.Value("--transpose");
       value && !ParseWhole(*value, -kMostSemitones, kMostSemitones, &options.transpose))
     return context.UsageError("--transpose takes semitones from -127 to 127, not '" + ShownName(*value) + "'");
@@ -337,20 +333,8 @@ int RunImportMidi(CommandContext& context) {
                              SecondsAt(options.fromMicros) + " in " + QuotedSource(path) + "; nothing was written");
   }
 
-  // Standard output gets a new project; a file keeps its other melodies.
+  if (!PutMelodyIntoProject(context, *out, k, {import.melody.text, import.melody.tempo})) return kExitFailure;
   const bool toStandardOutput = IsStandardStream(*out);
-  ProjectContents project;
-  if (!toStandardOutput && FileExists(*out) && !ReadProjectFile(*out, &project, &error))
-    return context.Failure(error + "; it was left as it was");
-  project.melodies[k] = {import.melody.text, import.melody.tempo};
-  if (toStandardOutput) {
-    std::string projectBytes;
-    if (!FormatProjectFile(project, &projectBytes, &error) ||
-        !WriteStandardOutput(context.out, projectBytes.data(), projectBytes.size(), &error))
-      return context.Failure(error);
-  } else if (!WriteProjectFile(*out, project, &error)) {
-    return context.Failure(error);
-  }
   WarnOfChanges(context, contents, import);
   (toStandardOutput ? context.err : context.out)
       << "imported " << PartName(contents, import.choice.selection) << ChoiceReason(import.choice.reason)

@@ -54,12 +54,7 @@ std::string DescribeImport(const ImportedMelody& melody) {
   const DurationRow* tokens[2];
   if (TokensFor({4, false}, melody.fit, tokens) && tokens[0])
     text += std::string(" with an RTTTL quarter note as ") + tokens[0]->token;
-  const TempoFit& fit = melody.fit;
-  text += "; it lasts " + Seconds(static_cast<uint64_t>(fit.playedMicros / 1000)) + " where the ringtone asks for " +
-          Seconds(static_cast<uint64_t>(fit.askedMicros / 1000));
-  if (fit.playedMicros == fit.askedMicros) return text;
-  return text + ": " + PercentOff(fit.playedMicros, fit.askedMicros) +
-         (fit.playedMicros > fit.askedMicros ? " longer" : " shorter");
+  return text + LengthKept(melody.fit.playedMicros, melody.fit.askedMicros, "the ringtone asks for");
 }
 
 }  // namespace
@@ -74,8 +69,8 @@ int RunImportRtttl(CommandContext& context) {
                                                        : "one RTTTL file at a time");
   int k = 0;
   const std::string* number = args.Value("--melody");
-  if (number && !ParseMelodyNumber(*number, &k))
-    return context.UsageError("melody number must be 1, 2, 3 or 4, not '" + ShownName(*number) + "'");
+  if (number && !ParseMelodyNumber(*number, &k, &error))
+    return context.UsageError(error);
   const std::string* out = args.Value("-o");
   if (!out) return context.UsageError("the project file to write is missing: -o OUT.bmt");
   const std::string& path = args.positionals[0];
@@ -91,19 +86,7 @@ int RunImportRtttl(CommandContext& context) {
     return context.Failure(QuotedSource(path) + ": " + error + "; nothing was written");
   ImportedMelody melody = ConvertRtttl(tune);
 
-  // Standard output gets a new project; a file keeps its other melodies.
-  ProjectContents project;
-  if (!toStandardOutput && FileExists(*out) && !ReadProjectFile(*out, &project, &error))
-    return context.Failure(error + "; it was left as it was");
-  project.melodies[k] = {melody.text, melody.tempo};
-  if (toStandardOutput) {
-    std::string bytes;
-    if (!FormatProjectFile(project, &bytes, &error) ||
-        !WriteStandardOutput(context.out, bytes.data(), bytes.size(), &error))
-      return context.Failure(error);
-  } else if (!WriteProjectFile(*out, project, &error)) {
-    return context.Failure(error);
-  }
+  if (!PutMelodyIntoProject(context, *out, k, {melody.text, melody.tempo})) return kExitFailure;
   for (const std::string& notice : melody.notices) context.Warn("warning: " + notice);
   (toStandardOutput ? context.err : context.out)
       << "imported \"" << ShownName(tune.name) << "\" as melody " << k + 1 << " of "

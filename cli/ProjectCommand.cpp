@@ -65,8 +65,8 @@ int RunProject(CommandContext& context) {
   std::vector<std::string> inputs;
   for (const OptionUse& use : args.options) {
     int k = 0;
-    if (!ParseMelodyNumber(use.values[0], &k))
-      return context.UsageError("melody number must be 1, 2, 3 or 4, not '" + ShownName(use.values[0]) + "'");
+    if (!ParseMelodyNumber(use.values[0], &k, &error))
+      return context.UsageError(error);
     const bool isMelody = use.name == "--melody";
     bool& seen = isMelody ? melodies[k].given : tempoGiven[k];
     if (seen) return context.UsageError(use.name + " " + use.values[0] + " is given twice");
@@ -106,13 +106,7 @@ int RunProject(CommandContext& context) {
     if (!CheckMelodyText(k + 1, text, &error)) return context.Failure(error + "; nothing was written");
     project.melodies[k].text = text;
   }
-  if (IsStandardStream(path)) {
-    std::string bytes;
-    if (!FormatProjectFile(project, &bytes, &error)) return context.Failure(error);
-    if (!WriteStandardOutput(context.out, bytes.data(), bytes.size(), &error)) return context.Failure(error);
-    return kExitSuccess;
-  }
-  if (!WriteProjectFile(path, project, &error)) return context.Failure(error);
-  context.out << "wrote " << ShownName(path) << "\n";
+  if (!WriteProjectFile(path, context.out, project, &error)) return context.Failure(error);
+  if (!IsStandardStream(path)) context.out << "wrote " << ShownName(path) << "\n";
   return kExitSuccess;
 }

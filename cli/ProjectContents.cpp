@@ -74,7 +74,10 @@ bool FormatProjectFile(const ProjectContents& project, std::string* bytes, std::
   return true;
 }
 
-bool WriteProjectFile(const std::string& path, const ProjectContents& project, std::string* error) {
+bool WriteProjectFile(const std::string& path, std::ostream& standardOutput, const ProjectContents& project,
+                      std::string* error) {
   std::string bytes;
-  return FormatProjectFile(project, &bytes, error) && WriteFileAtomically(path, bytes, error);
+  if (!FormatProjectFile(project, &bytes, error)) return false;
+  return IsStandardStream(path) ? WriteStandardOutput(standardOutput, bytes.data(), bytes.size(), error)
+                                : WriteFileAtomically(path, bytes, error);
 }

@@ -5,6 +5,7 @@
 // do not add up to exactly its size, or whose texts hold a zero byte, is
 // refused as not being a project.
 #include <cstdint>
+#include <ostream>
 #include <string>
 
 #include "melody/MelodySet.h"
@@ -38,5 +39,7 @@ bool CheckMelodyText(int number, const std::string& text, std::string* error);
 bool FormatProjectFile(const ProjectContents& project, std::string* bytes, std::string* error);
 
 // Writes the project in the program's own layout, under a temporary name
-// first: a failure leaves no file and path as it was.
-bool WriteProjectFile(const std::string& path, const ProjectContents& project, std::string* error);
+// first: a failure leaves no file and path as it was. Path "-" writes it to
+// standardOutput.
+bool WriteProjectFile(const std::string& path, std::ostream& standardOutput, const ProjectContents& project,
+                      std::string* error);

@@ -81,8 +81,8 @@ int RunRender(CommandContext& context) {
   if (!misnamed.empty()) return context.UsageError(misnamed);
   int k = 0;
   const std::string* number = args.Value("--melody");
-  if (number && !ParseMelodyNumber(*number, &k))
-    return context.UsageError("melody number must be 1, 2, 3 or 4, not '" + ShownName(*number) + "'");
+  if (number && !ParseMelodyNumber(*number, &k, &error))
+    return context.UsageError(error);
   const std::string* out = args.Value("-o");
   if (!out) return context.UsageError("the WAV file to write is missing: -o OUT.wav");
   const std::string& source = from.path;
