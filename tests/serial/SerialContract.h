@@ -12,19 +12,21 @@
 //   INSTANTIATE_TYPED_TEST_SUITE_P(Sim, SerialContract, SimContractRig);
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <thread>
 
 #include "sys/Serial.h"
 
 namespace serialcontract {
 
-const unsigned kPurgeAll = sys::kPurgeTxAbort | sys::kPurgeRxAbort | sys::kPurgeTxClear | sys::kPurgeRxClear;
-
 class Rig {
  public:
   virtual ~Rig() = default;
+  // Whether the rig can run here; `why` tells the skip when not.
+  static bool Available(std::string*) { return true; }
 
   // A fresh port at 57600 8N1 and a far end with nothing pending and nothing
   // received. False (with a message on stderr) when the line cannot be set up.
@@ -37,16 +39,20 @@ class Rig {
   // line first wait a while for `expected` of them to come.
   virtual std::string TakeReceived(size_t expected) = 0;
 
-  // The rig's clock: virtual on the simulator, real elsewhere.
-  virtual uint64_t NowUs() = 0;
-  virtual void WaitMs(uint32_t ms) = 0;
+  // The rig's clock: real unless the rig has one of its own.
+  virtual uint64_t NowUs() {
+    using namespace std::chrono;
+    return duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count();
+  }
+  virtual void WaitMs(uint32_t ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
   // How much earlier than its time-out a read may seem to end by NowUs
   // (Wine times reads on its own clock).
   virtual uint32_t ToleranceMs() const { return 0; }
 
-  // The last error a refused argument leaves: ERROR_INVALID_PARAMETER for
-  // the Win32 meanings, EINVAL for the POSIX layer.
-  virtual unsigned InvalidParameterError() const = 0;
+  // The last error a refused argument leaves: ERROR_INVALID_PARAMETER (87)
+  // for the Win32 meanings, which the simulated driver keeps everywhere;
+  // EINVAL for the POSIX layer.
+  virtual unsigned InvalidParameterError() const { return 87; }
   // Wine, where it differs from Windows, is not held to Windows' meaning.
   virtual bool IsWine() const { return false; }
 };
@@ -55,11 +61,8 @@ class Rig {
 bool SetUpLine(sys::SerialDevice& device);
 
 void CheckReads(Rig& rig);
-void CheckTimeoutsInForce(Rig& rig);
 void CheckPurges(Rig& rig);
-void CheckEscapes(Rig& rig);
-void CheckXoffHoldsTransmission(Rig& rig);
-void CheckWrites(Rig& rig);
+void CheckEscapesAndWrites(Rig& rig);
 
 template <class RigType>
 class SerialContract : public testing::Test {
@@ -75,16 +78,11 @@ class SerialContract : public testing::Test {
 
 TYPED_TEST_SUITE_P(SerialContract);
 
-TYPED_TEST_P(SerialContract, ReadsEndWithTheirCountOrAtTheirTotalTimeOut) { CheckReads(*this->rig); }
-TYPED_TEST_P(SerialContract, TheLastTimeOutsSetAreTheOnesInForce) { CheckTimeoutsInForce(*this->rig); }
+TYPED_TEST_P(SerialContract, ReadsEndWithTheirCountOrAtTheLastTotalTimeOutSet) { CheckReads(*this->rig); }
 TYPED_TEST_P(SerialContract, ReceivePurgeDiscardsWhatHasArrived) { CheckPurges(*this->rig); }
-TYPED_TEST_P(SerialContract, EscapeFunctionsAndInvalidCodes) { CheckEscapes(*this->rig); }
-TYPED_TEST_P(SerialContract, XoffHoldsTransmissionUntilXon) { CheckXoffHoldsTransmission(*this->rig); }
-TYPED_TEST_P(SerialContract, WritesReturnTheirCountAndArriveInOrder) { CheckWrites(*this->rig); }
+TYPED_TEST_P(SerialContract, EscapesHoldOrReleaseOutputAndWritesArriveInOrder) { CheckEscapesAndWrites(*this->rig); }
 
-REGISTER_TYPED_TEST_SUITE_P(SerialContract, ReadsEndWithTheirCountOrAtTheirTotalTimeOut,
-                            TheLastTimeOutsSetAreTheOnesInForce, ReceivePurgeDiscardsWhatHasArrived,
-                            EscapeFunctionsAndInvalidCodes, XoffHoldsTransmissionUntilXon,
-                            WritesReturnTheirCountAndArriveInOrder);
+REGISTER_TYPED_TEST_SUITE_P(SerialContract, ReadsEndWithTheirCountOrAtTheLastTotalTimeOutSet,
+                            ReceivePurgeDiscardsWhatHasArrived, EscapesHoldOrReleaseOutputAndWritesArriveInOrder);
 
 }  // namespace serialcontract

@@ -10,8 +10,8 @@
 // Answers start with 01 FE too, so the test can skip what came before them.
 // Usage: serial-peer EVENTS-PATH. Runs until killed.
 #include <cstdio>
-#include <cstdlib>
 #include <map>
+#include <sstream>
 #include <string>
 
 #include "sim/posix/PtyLine.h"
@@ -19,19 +19,7 @@
 
 namespace {
 
-const char kMarker[] = "\x01\xFE";
-
-bool ParseHex(const std::string& text, std::string* bytes) {
-  if (text.size() % 2 != 0) return false;
-  for (size_t i = 0; i < text.size(); i += 2) {
-    char* end = nullptr;
-    std::string digits = text.substr(i, 2);
-    long value = std::strtol(digits.c_str(), &end, 16);
-    if (*end != '\0') return false;
-    *bytes += static_cast<char>(value);
-  }
-  return true;
-}
+const std::string kMarker = "\x01\xFE";
 
 class Peer {
  public:
@@ -45,77 +33,61 @@ class Peer {
       for (const sim::LineEvent& event : line_.TakeEvents()) {
         if (event.kind == sim::LineEvent::Kind::Dtr) ++(event.level ? rises_ : falls_);
       }
-      for (int i = 0; i < n; ++i) {
-        if (!Take(chunk[i])) return false;
-      }
-      if (!SendWhatIsDue()) return false;
+      pending_.append(chunk, n);
+      if (!TakeCommands() || !SendWhatIsDue()) return false;
     }
   }
 
  private:
-  enum class State { Data, Marker, Command };
-
   int MsToNextSend() const {
     if (sends_.empty()) return -1;
-    uint64_t now = sys::tty::MonotonicUs();
-    uint64_t due = sends_.begin()->first;
+    uint64_t now = sys::tty::MonotonicUs(), due = sends_.begin()->first;
     return due <= now ? 0 : static_cast<int>((due - now + 999) / 1000);
   }
 
-  bool Take(char byte) {
-    switch (state_) {
-      case State::Data:
-        if (byte == kMarker[0]) state_ = State::Marker;
-        else data_ += byte;
-        return true;
-      case State::Marker:
-        if (byte == kMarker[1]) {
-          state_ = State::Command;
-          command_.clear();
-          return true;
-        }
-        data_ += kMarker[0];
-        if (byte != kMarker[0]) {
-          data_ += byte;
-          state_ = State::Data;
-        }
-        return true;
-      case State::Command:
-        if (byte != '\n') {
-          command_ += byte;
-          return true;
-        }
-        state_ = State::Data;
-        return Obey(command_);
+  // Moves what came before each whole command to the data kept, and obeys
+  // the command; a marker's first byte at the end may start the next one.
+  bool TakeCommands() {
+    for (;;) {
+      size_t at = pending_.find(kMarker), end = pending_.find('\n', at);
+      if (at == std::string::npos) at = pending_.size() - (!pending_.empty() && pending_.back() == kMarker[0]);
+      data_ += pending_.substr(0, at);
+      pending_.erase(0, at);
+      if (pending_.size() <= kMarker.size() || end == std::string::npos) return true;
+      std::string command = pending_.substr(kMarker.size(), end - at - kMarker.size());
+      pending_.erase(0, end - at + 1);
+      if (!Obey(command)) return false;
     }
-    return true;
   }
 
   bool Obey(const std::string& command) {
+    std::istringstream in(command);
+    std::string op, hex;
     unsigned afterMs = 0;
-    char hex[16384];
-    std::string bytes;
-    if (std::sscanf(command.c_str(), "S %u %16383s", &afterMs, hex) == 2 && ParseHex(hex, &bytes)) {
+    in >> op;
+    if (op == "S" && in >> afterMs >> hex) {
+      std::string bytes;
+      for (size_t i = 0; i + 1 < hex.size(); i += 2) bytes += static_cast<char>(std::stoi(hex.substr(i, 2), 0, 16));
       sends_.emplace(sys::tty::MonotonicUs() + uint64_t{afterMs} * 1000, bytes);
       return true;
     }
-    if (command == "R") {
-      std::string answer = kMarker + ("R " + std::to_string(data_.size()) + "\n") + data_;
+    if (op == "R") {
+      std::string answer = kMarker + "R " + std::to_string(data_.size()) + "\n" + data_;
       data_.clear();
       return Send(answer);
     }
-    if (command == "L") {
+    if (op == "L") {
       sim::LineSettings settings = line_.Settings();
       char status[96];
-      std::snprintf(status, sizeof status, "%sL %u %c %d %d %d %d\n", kMarker, settings.baud, settings.parity,
-                    settings.dtr, settings.rts, rises_, falls_);
+      std::snprintf(status, sizeof status, "L %u %c %d %d %d %d\n", settings.baud, settings.parity, settings.dtr,
+                    settings.rts, rises_, falls_);
       rises_ = falls_ = 0;
-      return Send(status);
+      return Send(kMarker + status);
     }
-    if (command == "C") {
+    if (op == "C") {
       sends_.clear();
       data_.clear();
-      return Send(std::string(kMarker) + "C\n");
+      return Send(kMarker + "C\n");
     }
     std::fprintf(stderr, "serial-peer: unknown command \"%s\"\n", command.c_str());
     return true;
@@ -135,9 +107,7 @@ class Peer {
   }
 
   sim::PtyLine& line_;
-  State state_ = State::Data;
-  std::string command_;
-  std::string data_;
+  std::string pending_, data_;
   std::multimap<uint64_t, std::string> sends_;  // by due time; equal times keep their order
   int rises_ = 0, falls_ = 0;
 };

@@ -10,8 +10,6 @@ namespace {
 
 class SimContractRig : public serialcontract::Rig {
  public:
-  static bool Available(std::string*) { return true; }
-
   bool Restart() override {
     device_.reset();
     sim_.reset();
@@ -43,8 +41,6 @@ class SimContractRig : public serialcontract::Rig {
 
   uint64_t NowUs() override { return sim_->clock.NowUs(); }
   void WaitMs(uint32_t ms) override { sim_->clock.SleepMs(ms); }
-  // The simulated driver reports Win32 error codes on every platform.
-  unsigned InvalidParameterError() const override { return 87; }
 
  private:
   std::unique_ptr<sim::ScopedSimPhone> sim_;

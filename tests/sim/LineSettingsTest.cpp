@@ -1,9 +1,16 @@
-// Bytes are understood only where both ends agree on the line settings; the
-// boot loader also wants its DTR pulse.
+// The line between host and phone: bytes are understood only where both
+// ends agree on the settings, the simulated port takes a byte's time on the
+// line and is opened as CreateFileA opens one, and the real-time runner of
+// "quavrel phone-sim" passes on DTR and the tool's current settings.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
+
 #include "SimRig.h"
+#include "sim/PhoneRunner.h"
 #include "sim/WireSettings.h"
+#include "sys/SystemInfo.h"
 
 using namespace simtest;
 using sim::PhoneState;
@@ -24,18 +31,6 @@ TEST(SimPhoneLine, BytesAtOtherSettingsAreGarbageBothWays) {
   EXPECT_TRUE(rig.Read().empty());
 }
 
-TEST(SimPhoneLine, BootLoaderWakesOnlyAfterADtrPulseAndAtEvenParity) {
-  Rig rig(PhoneIn(PhoneState::Off));
-  rig.Configure(19200, sim::kEvenParity);
-  EXPECT_TRUE(rig.Exchange({0x55}).empty()) << "no DTR pulse yet";
-  rig.Dtr(true);
-  rig.Dtr(false);
-  rig.Configure(19200);
-  EXPECT_TRUE(rig.Exchange({0x55}).empty()) << "no parity";
-  rig.Configure(19200, sim::kEvenParity);
-  EXPECT_EQ(rig.Exchange({0x55}), Bytes{0xA0});
-}
-
 TEST(WireSettings, GarbageNeverLooksLikeAProtocolByte) {
   const uint8_t meaningful[] = {0x02, 0x0E, 0x14, 0x12, 0x50, 0x55, 0xA0, 0xA5, 'O', 'K', '\r'};
   const uint32_t rates[] = {19200, 38400, 57600, 115200};
@@ -45,4 +40,88 @@ TEST(WireSettings, GarbageNeverLooksLikeAProtocolByte) {
         uint8_t garbage = sim::GarbledByte(static_cast<uint8_t>(value), sim::Settings8N1(from), sim::Settings8E1(to));
         for (uint8_t byte : meaningful) ASSERT_NE(garbage, byte) << value << " " << from << "->" << to;
       }
+}
+
+// How soon bytes come and go in virtual time; that reads and writes end
+// with their count or at their time-out is the serial contract's.
+TEST(SimSerialDevice, EachByteTakesItsTimeOnTheLine) {
+  sim::SimPhoneSettings settings = PhoneIn(PhoneState::Service);
+  settings.replyDelayMs = 5;
+  Rig rig(settings);
+  rig.Send(kInfo5071);
+  uint64_t start = rig.clock.NowUs();
+  EXPECT_EQ(rig.Read({}, 3).size(), 3u);
+  EXPECT_EQ(rig.clock.NowUs() - start, 5000u + 3 * 174u);  // 10 bits a byte at 57600
+
+  rig.Configure(19200, sim::kEvenParity);
+  rig.Timeouts(45, 45);
+  start = rig.clock.NowUs();
+  EXPECT_EQ(rig.Send(BootBlock()), 78u);  // 11 bits a byte at 19200: 78 of 106 fit in 45 ms
+  EXPECT_EQ(rig.clock.NowUs() - start, 45000u);
+}
+
+TEST(SimSerialOpener, RefusesUnknownOrHeldPortsAndAReopenedPortStartsEmpty) {
+  Rig rig(PhoneIn(PhoneState::Service));  // holds COM1
+  EXPECT_EQ(rig.opener.Open("COM2"), nullptr);
+  EXPECT_EQ(sys::LastError(), 2u);
+  EXPECT_EQ(rig.opener.Open("COM1"), nullptr);
+  EXPECT_EQ(sys::LastError(), 5u);
+
+  rig.Send(kPing);  // answered while nobody has the port open
+  rig.device.reset();
+  rig.clock.SleepMs(100);
+  rig.device.reset(rig.opener.Open("com1"));
+  ASSERT_NE(rig.device, nullptr);
+  rig.Timeouts(50);
+  EXPECT_TRUE(rig.Read().empty());
+}
+
+namespace {
+// The tool's end, at the boot loader's settings, on a line that shows DTR.
+struct ScriptedSide : sim::PhoneSideLine {
+  int Read(uint8_t* buffer, size_t size, int timeoutMs) override {
+    if (toPhone.empty()) std::this_thread::sleep_for(std::chrono::milliseconds(timeoutMs));
+    size_t count = std::min(size, toPhone.size());
+    std::copy(toPhone.begin(), toPhone.begin() + count, buffer);
+    toPhone.erase(toPhone.begin(), toPhone.begin() + count);
+    return static_cast<int>(count);
+  }
+  bool Write(const uint8_t* bytes, size_t count) override {
+    toTool.insert(toTool.end(), bytes, bytes + count);
+    return true;
+  }
+  sim::WireSettings Settings() override { return settings; }
+  std::vector<bool> TakeDtrChanges() override { return std::exchange(dtr, {}); }
+  bool CanSeeDtr() override { return true; }
+
+  Bytes toPhone, toTool;
+  sim::WireSettings settings = sim::Settings8E1(19200);
+  std::vector<bool> dtr;
+};
+}  // namespace
+
+TEST(PhoneRunner, PassesOnDtrAndAnswersInTheToolsCurrentSettings) {
+  sim::SimPhone phone(PhoneIn(PhoneState::Off));
+  phone.SetCanSeeDtr(false);  // as the pty host starts it: the line tells
+  ScriptedSide side;
+  sim::PhoneRunner runner(phone, side);
+  // Turns the runner until a byte reached the tool, within a bound of turns
+  // (each waits at most until the phone's next due time).
+  auto collect = [&](int turns) {
+    for (int turn = 0; turn < turns && side.toTool.empty(); ++turn) runner.Step(5);
+    return std::exchange(side.toTool, {});
+  };
+  side.toPhone = {0x55};
+  EXPECT_TRUE(collect(20).empty()) << "no DTR pulse yet";
+  side.dtr = {true};
+  side.toPhone = {0x55};
+  EXPECT_EQ(collect(400), Bytes{0xA0});
+
+  side.dtr = {false, true};  // a new pulse starts the handshake again
+  side.toPhone = {0x55};
+  runner.Step(0);
+  side.settings = sim::Settings8N1(19200);  // the tool changed its parity before the answer came
+  Bytes got = collect(400);
+  EXPECT_EQ(got.size(), 1u);
+  EXPECT_NE(got, Bytes{0xA0});
 }

