@@ -8,12 +8,11 @@ namespace {
 
 TEST(ProgramPath, QuotedUnquotedAndSingleQuote) {
   testing_support::FakeSystemInfo system;
-  const std::string sep(1, sys::kDirSeparator);
-  system.commandLine = "\"D:" + sep + "Tools" + sep + "prog.exe\" ";
-  EXPECT_EQ(std::string(ProgramPath()), "D:" + sep + "Tools" + sep + "prog.exe");
+  const std::string sep(1, sys::kDirSeparator), dir = "D:" + sep + "Tools" + sep;
+  system.commandLine = "\"" + dir + "prog.exe\" ";
+  EXPECT_EQ(std::string(ProgramPath()), dir + "prog.exe");
   EXPECT_STREQ(ProgramFileName(), "prog.exe");
-  ASSERT_NE(ProgramDirectory(), nullptr);
-  EXPECT_EQ(std::string(ProgramDirectory()), "D:" + sep + "Tools" + sep);
+  EXPECT_STREQ(ProgramDirectory(), dir.c_str());
 
   system.commandLine = "prog.exe";
   EXPECT_STREQ(ProgramPath(), "prog.exe");
@@ -22,7 +21,6 @@ TEST(ProgramPath, QuotedUnquotedAndSingleQuote) {
 
   system.commandLine = "\"prog.exe";
   EXPECT_STREQ(ProgramPath(), "\"prog.exe");
-
   system.commandLine = "\"\" x";
   EXPECT_STREQ(ProgramPath(), "");
 }

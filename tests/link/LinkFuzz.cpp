@@ -32,21 +32,12 @@ enum : uint8_t { kDrop = 1, kRefuse = 2, kOversized = 4, kSplit = 8, kNoise = 16
 
 sim::ReplyFault ScheduledFault(const sim::ReplyContext&) {
   const uint8_t what = Next(), late = Next(), shape = Next();
-  sim::ReplyFault fault;
-  fault.drop = what & kDrop;
-  fault.refuse = what & kRefuse;
-  fault.oversized = what & kOversized;
   const uint32_t gapMs = (shape / 8) * 2;  // 0 to 62
-  if (what & kSplit) {
-    fault.splitAfter = 1 + shape % 8;
-    fault.splitGapMs = gapMs;
-  }
-  if (what & kNoise) {
-    fault.noiseBytes = 1 + shape % 5;
-    fault.noiseLeadMs = gapMs;
-  }
-  const uint32_t shaped = fault.splitGapMs + fault.noiseLeadMs;
-  fault.lateMs = std::min<uint32_t>(late * 2u, kMostLateMs - shaped);
+  sim::ReplyFault fault;
+  fault.drop = what & kDrop, fault.refuse = what & kRefuse, fault.oversized = what & kOversized;
+  if (what & kSplit) fault.splitAfter = 1 + shape % 8, fault.splitGapMs = gapMs;
+  if (what & kNoise) fault.noiseBytes = 1 + shape % 5, fault.noiseLeadMs = gapMs;
+  fault.lateMs = std::min<uint32_t>(late * 2u, kMostLateMs - fault.splitGapMs - fault.noiseLeadMs);
   return fault;
 }
 
@@ -73,11 +64,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   settings.atRate = std::array<uint32_t, 5>{57600, 19200, 115200, 38400, 9600}[Next() % 5];
   settings.blockLength = std::array<uint16_t, 4>{2408, 2400, 2420, 20}[Next() % 4];
   settings.replyDelayMs = Next() % 16;
-  const uint8_t silentChunk = Next(), silentFor = Next();
-  if (silentChunk < 121) {
-    settings.silentAtOffset = silentChunk * 20;
-    settings.silentForMs = silentFor * 20u;  // 0: for good
-  }
+  const uint8_t silentChunk = Next(), silentFor = Next();  // silent from that chunk for silentFor * 20 ms, 0: for good
+  if (silentChunk < 121) settings.silentAtOffset = silentChunk * 20, settings.silentForMs = silentFor * 20u;
 
   sim::ScopedSimPhone phone(settings);
   phone.phone.replyFaults = ScheduledFault;

@@ -10,10 +10,12 @@
 #include <string>
 #include <vector>
 
+#include "link/PhoneJobs.h"
 #include "link/SerialPort.h"
 #include "sim/ScopedSimPhone.h"
 #include "sim/SimSerialDevice.h"
 #include "tests/support/TestSupport.h"
+#include "texts/ControlIds.h"
 
 namespace link_test {
 
@@ -37,7 +39,29 @@ inline Bytes operator+(Bytes first, const Bytes& second) {
 }
 
 const Bytes kPing = {0x02, 0x01, 0x03, 0x14};
-const Bytes kPowerOff = {0x0E, 0x01, 0x0F, 0x04};
+// 40 payload bytes that end in `tail`, a reply a request would get.
+inline Bytes Oversized(const Bytes& tail) {
+  Bytes frame = {tail[0], 40, static_cast<uint8_t>(tail[0] ^ 40)};
+  frame.resize(3 + 40 - tail.size(), 0);
+  return frame + tail;
+}
+
+// Writes down what a job showed: a status by its ID, a caption as cID, a
+// text as itself, a control enabled or disabled as +ID or -ID, a port that
+// could not be opened as "x".
+struct RecordingView : PhoneJobView {
+  void SetItemTextFromId(int control, int id) override { Note((control == IDC_POWER ? "c" : "") + std::to_string(id)); }
+  void SetItemText(int, const char* text) override { Note(text); }
+  void EnableItem(int control, int enable) override { Note((enable ? "+" : "-") + std::to_string(control)); }
+  void OnPortNotOpened() override { Note("x"); }
+  void Note(const std::string& call) {
+    calls += (calls.empty() ? "" : " ") + call;
+    if (onCall) onCall(call);
+  }
+  std::function<void(const std::string&)> onCall;
+  std::string calls;
+};
+
 // What ends every block write: the close of block 5071 and the two finishing frames.
 const std::vector<Bytes> kClosingFrames = {Frame(0x14, {0x13, 0xCF, 0x13}, true), Frame(0x14, {0x08}, true),
                                            Frame(0x14, {0x18}, true)};
@@ -77,6 +101,10 @@ class SimLinkTest : public ::testing::Test {
   void TearDown() override { port.ComClose(); }
 
   std::vector<Bytes> Writes() const { return sim->line.Log().HostWrites(); }
+  std::vector<Bytes> LastWrites(size_t n) const {
+    const std::vector<Bytes> writes = Writes();
+    return std::vector<Bytes>(writes.end() - static_cast<long>(std::min(n, writes.size())), writes.end());
+  }
 
   testing_support::ScopedWorkDir dir;
   std::unique_ptr<sim::ScopedSimPhone> sim = std::make_unique<sim::ScopedSimPhone>();

@@ -1,14 +1,16 @@
 // The phone commands run in-process against the simulated phone: what they
 // print, what the phone then holds, and how Ctrl+C stops them.
-#include <gtest/gtest.h>
-
+#include <cerrno>
 #include <csignal>
+#include <tuple>
 
 #include "base/Cp1251.h"
 #include "cli/StatusPrinter.h"
 #include "cli/TerminalText.h"
 #include "sys/ErrorText.h"
+#include "sys/Serial.h"
 #include "sys/StringTable.h"
+#include "sys/SystemInfo.h"
 #include "tests/cli/CliTestSupport.h"
 #include "tests/link/LinkTestSupport.h"
 #include "texts/StringIds.h"
@@ -32,22 +34,18 @@ sim::SimPhoneSettings PhoneIn(sim::PhoneState state, bool keyHeld = true) {
   return settings;
 }
 
+// Melody 2 ends in a note without its duration.
+const std::vector<cli_testing::Melody> kMelodies = {{"C2(1/4) D2(1/8)"}, {"E2(1/4) F2"}};
+
 class PhoneCommandsTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    // Melody 2 ends in a note without its duration, melody 3's is unknown.
-    ASSERT_EQ(Quavrel({"project", "p.bmt", "--melody", "1", "C2(1/4) D2(1/8)", "--melody", "2", "E2(1/4) F2",
-                       "--melody", "3", "Q1(1/4)"})
-                  .code,
-              0);
-  }
+  void SetUp() override { cli_testing::WriteProject("p.bmt", kMelodies); }
   testing_support::ScopedWorkDir dir;
 };
 
 TEST_F(PhoneCommandsTest, UploadWritesWhatEncodeExportsThenThePhoneGoesOffAndOn) {
   sim::ScopedSimPhone phone;
   phone.opener.Attach("/dev/ttySIM", phone.line);
-  ASSERT_EQ(Quavrel({"encode", "p.bmt", "-o", "p.bin"}).code, 0);
   auto run = Quavrel({"upload", "p.bmt", "--port", "/dev/ttySIM"});
   EXPECT_EQ(run.code, 0) << run.err;
   EXPECT_EQ(run.out, Status(IDS_CONNECTING, "connecting to the phone") +
@@ -58,8 +56,7 @@ TEST_F(PhoneCommandsTest, UploadWritesWhatEncodeExportsThenThePhoneGoesOffAndOn)
                          "/dev/ttySIM, then quavrel power-on --port /dev/ttySIM\n");
   // The encoder's warnings, as encode gives them.
   EXPECT_TRUE(Contains(run.err, "warning: melody 2, line 1, column 9: \"F2\" gives no note")) << run.err;
-  EXPECT_TRUE(Contains(run.err, "warning: melody 3, line 1, column 1, \"Q1(1/4)\": unknown note")) << run.err;
-  EXPECT_EQ(std::string(phone.phone.Block().begin(), phone.phone.Block().end()), testing_support::ReadFile("p.bin"));
+  EXPECT_EQ(std::string(phone.phone.Block().begin(), phone.phone.Block().end()), cli_testing::EncodedBlock(kMelodies));
 
   run = Quavrel({"power-off", "--port", "COM1"});
   EXPECT_EQ(run.code, 0);
@@ -71,55 +68,71 @@ TEST_F(PhoneCommandsTest, UploadWritesWhatEncodeExportsThenThePhoneGoesOffAndOn)
                          Status(IDS_SWITCHING_ON, "the phone is starting") + Status(IDS_READ_AGAIN, "ready"));
 }
 
-TEST_F(PhoneCommandsTest, APortThatCannotBeOpenedIsNamedTheSameWayByEachCommand) {
-  sim::ScopedSimPhone phone;  // on COM1 only
-  for (const char* command : {"upload", "power-off", "power-on"}) {
-    std::vector<std::string> args = {command, "--port", "COM2"};
-    if (args[0] == "upload") args.insert(args.begin() + 1, "p.bmt");
-    auto run = Quavrel(args);
-    EXPECT_EQ(run.code, 1) << command;
-    EXPECT_EQ(run.out, "") << command;  // neither "Error open: СОМ1" nor a failed power-off
-    EXPECT_TRUE(Contains(run.err, std::string("quavrel ") + command + ": cannot open the port 'COM2'")) << run.err;
-    EXPECT_TRUE(Contains(run.err, sys::ErrorText(2))) << run.err;
+// Every open fails with the given system error.
+struct RefusingOpener : sys::SerialOpener {
+  explicit RefusingOpener(int error) : error(error) { sys::SetSerialOpener(this); }
+  ~RefusingOpener() override { sys::SetSerialOpener(nullptr); }
+  sys::SerialDevice* Open(const char*) override { return sys::SetLastError(static_cast<unsigned>(error)), nullptr; }
+  int error;
+};
+
+// Each command names the port it cannot open and why; on Linux also the
+// device behind a COMn name, and what to do about the reason.
+TEST_F(PhoneCommandsTest, APortThatCannotBeOpenedIsNamedWithWhyByEachCommand) {
+  std::vector<std::tuple<int, std::string, std::string>> rows = {{2, "COM2", sys::ErrorText(2)}};
+#ifndef _WIN32
+  rows.insert(rows.end(), {
+      {EACCES, "/dev/ttyUSB0", ": Permission denied (your user must be in the group dialout: "
+                               "sudo usermod -aG dialout $USER, then log in again)"},
+      {EBUSY, "/dev/ttyUSB0", ": Device or resource busy (another program holds the port)"},
+      {0, "/dev/null", ": it is not a serial port"},  // 0: the system's own device
+      {0, "COM9", " (/dev/ttyS8): "},
+  });
+#endif
+  for (const auto& [error, port, why] : rows) {
+    for (const char* command : {"upload", "power-off", "power-on"}) {
+      std::unique_ptr<RefusingOpener> opener(error ? new RefusingOpener(error) : nullptr);
+      std::vector<std::string> args = {command, "--port", port};
+      if (args[0] == "upload") args.insert(args.begin() + 1, "p.bmt");
+      auto run = Quavrel(args);
+      EXPECT_EQ(run.code, 1) << command;
+      EXPECT_EQ(run.out, "") << command;  // neither "Error open: СОМ1" nor a failed power-off
+      EXPECT_TRUE(Contains(run.err, std::string("quavrel ") + command + ": cannot open the port '" + port + "'"));
+      EXPECT_TRUE(Contains(run.err, why)) << run.err;
+    }
   }
+  sim::ScopedSimPhone phone;
   EXPECT_EQ(Quavrel({"upload", "missing.bmt", "--port", "COM1"}).code, 1);
-  EXPECT_EQ(Quavrel({"upload", "p.bmt"}).code, 2);
-  EXPECT_EQ(Quavrel({"power-off", "COM1", "--port", "COM1"}).code, 2);
   EXPECT_EQ(phone.line.OpenCount(), 0);
 }
 
 TEST_F(PhoneCommandsTest, CtrlCStopsEachCommandAtTheNextFrameAndSaysWhatThePhoneHolds) {
+  const std::vector<std::string> upload = {"upload", "p.bmt", "--port", "COM1"}, off = {"power-off", "--port", "COM1"};
   const struct {
-    const char* what;
     sim::SimPhoneSettings phone;
-    std::string trigger;  // the interrupt comes with the phone's event of this meaning ...
-    int triggerCount;     // ... the n-th time
+    std::string trigger;  // the interrupt comes with the phone's event of this meaning, the n-th time
+    int triggerCount, code;
     std::vector<std::string> args;
-    int code;
     std::string message;
     std::vector<Bytes> writesAfter;  // what the command sent from then on
     sim::PhoneState stateAfter;
-    int completedWrites;
   } rows[] = {
-      {"upload while connecting", PhoneIn(sim::PhoneState::Normal), "ping", 1, {"upload", "p.bmt", "--port", "COM1"},
-       130, "quavrel upload: interrupted; nothing was written to the phone", {}, sim::PhoneState::Service, 0},
-      {"upload while writing", PhoneIn(sim::PhoneState::Normal), "data offset 1000 ", 1,
-       {"upload", "p.bmt", "--port", "COM1"}, 130,
-       "quavrel upload: interrupted while writing: the block was closed, but the phone now holds an incomplete "
-       "block",
-       kClosingFrames, sim::PhoneState::Service, 1},
-      {"power-off before asking", PhoneIn(sim::PhoneState::Service), "ping", 1, {"power-off", "--port", "COM1"}, 130,
+      {PhoneIn(sim::PhoneState::Normal), "ping", 1, 130, upload,
+       "quavrel upload: interrupted; nothing was written to the phone", {}, sim::PhoneState::Service},
+      // The block is closed, so the phone counts one write.
+      {PhoneIn(sim::PhoneState::Normal), "data offset 1000 ", 1, 130, upload,
+       "quavrel upload: interrupted while writing: the block was closed, but the phone now holds an incomplete block",
+       kClosingFrames, sim::PhoneState::Service},
+      {PhoneIn(sim::PhoneState::Service), "ping", 1, 130, off,
        "quavrel power-off: interrupted before the phone was asked to switch off; it is on as it was", {},
-       sim::PhoneState::Service, 0},
+       sim::PhoneState::Service},
       // Asked and confirmed: the phone did what was asked.
-      {"power-off once asked", PhoneIn(sim::PhoneState::Service), "power off", 1, {"power-off", "--port", "COM1"}, 0,
-       "", {}, sim::PhoneState::Off, 0},
-      {"power-on while nobody presses the key", PhoneIn(sim::PhoneState::Off, false), "ignored: off, power key", 20,
-       {"power-on", "--port", "COM1"}, 130, "quavrel power-on: interrupted; the phone was not switched on", {},
-       sim::PhoneState::Off, 0},
+      {PhoneIn(sim::PhoneState::Service), "power off", 1, 0, off, "", {}, sim::PhoneState::Off},
+      {PhoneIn(sim::PhoneState::Off, false), "ignored: off, power key", 20, 130, {"power-on", "--port", "COM1"},
+       "quavrel power-on: interrupted; the phone was not switched on", {}, sim::PhoneState::Off},
   };
   for (const auto& row : rows) {
-    SCOPED_TRACE(row.what);
+    SCOPED_TRACE(row.trigger);
     sim::ScopedSimPhone phone(row.phone);
     int seen = 0;
     size_t writesAtInterrupt = 0;
@@ -131,12 +144,11 @@ TEST_F(PhoneCommandsTest, CtrlCStopsEachCommandAtTheNextFrameAndSaysWhatThePhone
     auto run = Quavrel(row.args);
     EXPECT_EQ(run.code, row.code) << run.err;
     EXPECT_TRUE(Contains(run.err, row.message)) << run.err;
-    ASSERT_EQ(seen >= row.triggerCount, true);
+    ASSERT_GE(seen, row.triggerCount);
     const std::vector<Bytes> writes = phone.line.Log().HostWrites();
-    EXPECT_EQ(std::vector<Bytes>(writes.begin() + static_cast<long>(writesAtInterrupt), writes.end()),
-              row.writesAfter);
+    EXPECT_EQ(std::vector<Bytes>(writes.begin() + static_cast<long>(writesAtInterrupt), writes.end()), row.writesAfter);
     EXPECT_EQ(phone.phone.State(), row.stateAfter);
-    EXPECT_EQ(phone.phone.CompletedWrites(), row.completedWrites);
+    EXPECT_EQ(phone.phone.CompletedWrites(), row.writesAfter.empty() ? 0 : 1);
     EXPECT_FALSE(PhonePort.IsOpen());
   }
 }
@@ -155,7 +167,8 @@ TEST(StatusPrinter, ProgressIsOneLineThatEndsBeforeTheNextStatus) {
     EXPECT_EQ(PowerCommand(printer, 0, options), PhoneJobResult::SwitchOnFailed);
   }
   EXPECT_TRUE(Contains(terminal.str(), ")\n\rattempt 1 of 10\rattempt 2 of 10\r")) << terminal.str();
-  EXPECT_TRUE(Contains(terminal.str(), "\rattempt 10 of 10\n" + Status(IDS_SWITCH_ON_FAILED, "the phone did not start") +
+  EXPECT_TRUE(Contains(terminal.str(), "\rattempt 10 of 10\n" +
+                                           Status(IDS_SWITCH_ON_FAILED, "the phone did not start") +
                                            "next: switch it on with its own key, or quavrel power-on --port COM1\n"))
       << terminal.str();
 

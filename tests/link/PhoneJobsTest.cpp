@@ -1,29 +1,13 @@
+// The jobs as the dialog runs them: what goes on the line, what the view
+// is shown, what the log is told, and one job at a time.
 #include <cstring>
 
 #include "diag/ErrorLog.h"
-#include "link/PhoneJobs.h"
 #include "melody/MelodySet.h"
 #include "tests/link/LinkTestSupport.h"
-#include "texts/ControlIds.h"
 
 namespace link_test {
 namespace {
-
-// Writes down what a job showed: a status by its ID, a caption as cID, a
-// text as itself, a control enabled or disabled as +ID or -ID, a port that
-// could not be opened as "x".
-struct RecordingView : PhoneJobView {
-  void SetItemTextFromId(int control, int id) override { Note((control == IDC_POWER ? "c" : "") + std::to_string(id)); }
-  void SetItemText(int, const char* text) override { Note(text); }
-  void EnableItem(int control, int enable) override { Note((enable ? "+" : "-") + std::to_string(control)); }
-  void OnPortNotOpened() override { Note("x"); }
-  void Note(const std::string& call) {
-    calls += (calls.empty() ? "" : " ") + call;
-    if (onCall) onCall(call);
-  }
-  std::function<void(const std::string&)> onCall;
-  std::string calls;
-};
 
 class PhoneJobsTest : public SimLinkTest {
  protected:
@@ -55,36 +39,36 @@ TEST_F(PhoneJobsTest, UploadOfAPhoneInNormalModePutsTheWholeExchangeOnTheLine) {
 }
 
 TEST_F(PhoneJobsTest, FailedUploadEndsWithItsOwnTextAndTheButtonsEnabled) {
-  const std::string connected = "107 -1014 -1015 -1017 108";
+  using S = sim::SimPhoneSettings;
+  using R = PhoneJobResult;
+  const std::string connected = "107 -1014 -1015 -1017 108", job = "UploadJob(COM1, ";
   const struct {
     PhoneSetup fault;
     int portIndex;
     PhoneJobResult result;
     std::string calls, logged;
   } cases[] = {
-      {[](sim::SimPhoneSettings&) {}, 1, PhoneJobResult::PortNotOpened, "x Error open: \xD1\xCE\xCC" "2",
-       "ComOpen(COM2),error code: 2"},
-      {[](sim::SimPhoneSettings& s) { s.silent = true; }, 0, PhoneJobResult::PhoneSilent, "107 112",
-       "UploadJob(COM1, no answer to the ping after the service-mode entry),error code: "},
+      {[](S&) {}, 1, R::PortNotOpened, "x Error open: \xD1\xCE\xCC" "2", "ComOpen(COM2),error code: 2"},
+      {[](S& s) { s.silent = true; }, 0, R::PhoneSilent, "107 112",
+       job + "no answer to the ping after the service-mode entry),error code: "},
       // It answered the pings, then stopped answering: that is no connection.
-      {[](sim::SimPhoneSettings& s) { s.oversizedReplyTo = sim::Request::BlockInfo; }, 0,
-       PhoneJobResult::InfoQueryFailed, connected + " 112",
-       "UploadJob(COM1, no answer to the information query of block 5071),error code: "},
-      {[](sim::SimPhoneSettings& s) { s.blockLength = 2400; }, 0, PhoneJobResult::SizeDiffers, connected + " 106",
-       "UploadJob(COM1, block 5071 is 2400 bytes long, not 2408),error code: "},
-      {[](sim::SimPhoneSettings& s) { s.refuseOffset = 2400; }, 0, PhoneJobResult::WriteFailed, connected + " 105 110",
-       "UploadJob(COM1, the chunk at 2400 of 2408 not taken after 10 sends, 10 of them refused),error code: "},
-      {[](sim::SimPhoneSettings& s) { s.silentAtOffset = 2400; }, 0, PhoneJobResult::WriteFailed,
-       connected + " 105 110",
-       "UploadJob(COM1, the chunk at 2400 of 2408 not taken after 10 sends, 0 of them refused),error code: "},
+      {[](S& s) { s.oversizedReplyTo = sim::Request::BlockInfo; }, 0, R::InfoQueryFailed, connected + " 112",
+       job + "no answer to the information query of block 5071),error code: "},
+      {[](S& s) { s.blockLength = 2400; }, 0, R::SizeDiffers, connected + " 106",
+       job + "block 5071 is 2400 bytes long, not 2408),error code: "},
+      {[](S& s) { s.refuseOffset = 2400; }, 0, R::WriteFailed, connected + " 105 110",
+       job + "the chunk at 2400 of 2408 not taken after 10 sends, 10 of them refused),error code: "},
+      {[](S& s) { s.silentAtOffset = 2400; }, 0, R::WriteFailed, connected + " 105 110",
+       job + "the chunk at 2400 of 2408 not taken after 10 sends, 0 of them refused),error code: "},
   };
   for (const auto& c : cases) {
+    SCOPED_TRACE(c.logged);
     Phone(sim::PhoneState::Normal, c.fault);
     view.calls.clear();
     request.portIndex = c.portIndex;
     EXPECT_EQ(UploadJob(request), c.result);
     EXPECT_EQ(view.calls, c.calls + " +1014 +1015 +1017");
-    EXPECT_NE(testing_support::ReadFile(kErrorLogName).find(c.logged), std::string::npos) << c.logged;
+    EXPECT_NE(testing_support::ReadFile(kErrorLogName).find(c.logged), std::string::npos);
   }
 }
 
@@ -111,29 +95,6 @@ TEST_F(PhoneJobsTest, WhileAnUploadRunsNoOtherJobStartsAndLaterChangesDoNotReach
   EXPECT_EQ(sim->line.OpenCount(), 1);
   ASSERT_TRUE(PrepareUpload(request));  // prepared but never started
   ReleaseUpload(request);
-}
-
-TEST_F(PhoneJobsTest, CancelledUploadClosesTheBlockAndGoesQuiet) {
-  struct CancelAt100 : UploadProgress {
-    std::atomic<bool> cancel{false};
-    void OnChunk(const ChunkReport& chunk) override { cancel = cancel || chunk.offset == 100; }
-  } progress;
-  request.cancel = &progress.cancel;
-  request.progress = &progress;
-  EXPECT_EQ(UploadJob(request), PhoneJobResult::CancelledWriting);
-  const std::vector<Bytes> writes = Writes();
-  ASSERT_GE(writes.size(), 4u);
-  EXPECT_EQ(writes[writes.size() - 4][6], 100);  // the chunk at 100 was the last one
-  EXPECT_EQ(std::vector<Bytes>(writes.end() - 3, writes.end()), kClosingFrames);
-  EXPECT_EQ(sim->phone.CompletedWrites(), 1);  // closed, not left open
-  EXPECT_EQ(view.calls, "107 -1014 -1015 -1017 108 105");
-
-  // Told to stop while still connecting: nothing is written, and it says so.
-  Phone(sim::PhoneState::Normal);
-  view.onCall = [&](const std::string& call) { progress.cancel = progress.cancel || call == "107"; };
-  progress.cancel = false;
-  EXPECT_EQ(UploadJob(request), PhoneJobResult::Cancelled);
-  EXPECT_TRUE(Writes().empty());
 }
 
 TEST_F(PhoneJobsTest, PowerCommandFollowsTheStateTable) {

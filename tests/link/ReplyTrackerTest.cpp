@@ -1,24 +1,13 @@
 // Finding replies in what was read, and counting each for its own send.
-#include <gtest/gtest.h>
-
-#include <vector>
-
 #include "link/ReplyTracker.h"
+#include "tests/link/LinkTestSupport.h"
 
+namespace link_test {
 namespace {
 
-using Bytes = std::vector<uint8_t>;
-
-const Bytes kTaken = {0x14, 0x02, 0x16, 0x12, 0x12};
-const Bytes kRefused = {0x14, 0x03, 0x17, 0x13, 0x12, 0x01};
-const Bytes kPingReply = {0x02, 0x02, 0x00, 0x14, 0x14};
+const Bytes kTaken = Frame(0x14, {0x12}, true);
+const Bytes kRefused = Frame(0x14, {0x13, 0x12}, true);
 const Bytes kNoise = {0xFF, 0x7E, 0x00, 0xC3};
-
-Bytes Join(std::initializer_list<Bytes> parts) {
-  Bytes all;
-  for (const Bytes& part : parts) all.insert(all.end(), part.begin(), part.end());
-  return all;
-}
 
 struct Tracker : ReplyTracker {
   void Read(const Bytes& bytes) { Append(bytes.data(), static_cast<int>(bytes.size())); }
@@ -26,74 +15,66 @@ struct Tracker : ReplyTracker {
   std::string Found(uint32_t nowMs = 0) {
     std::string found;
     ReceivedReply reply;
-    while (NextReply(nowMs, &reply)) {
-      found += (found.empty() ? "" : " ") + std::to_string(reply.sendId) + ":";
-      found += reply.oversized ? "o" : std::to_string(reply.frame.payload[0]);
-    }
+    while (NextReply(nowMs, &reply))
+      found += (found.empty() ? "" : " ") + std::to_string(reply.sendId) + ":" +
+               (reply.oversized ? "o" : std::to_string(reply.frame.payload[0]));
     return found;
   }
 };
 
 TEST(ReplyTracker, AReplySplitAnywhereIsOneReplyAndNoReadTakesMoreThanItNeeds) {
   for (size_t split = 0; split <= kTaken.size(); ++split) {
+    SCOPED_TRACE(split);
     Tracker tracker;
     tracker.NoteSend(0x14, 0);
     tracker.Read(Bytes(kTaken.begin(), kTaken.begin() + split));
     if (split < kTaken.size()) {
-      EXPECT_EQ(tracker.Found(), "") << split;
+      EXPECT_EQ(tracker.Found(), "");
       // Asking for more could take the first bytes of the next reply.
-      const int left = static_cast<int>(kTaken.size() - split);
-      EXPECT_EQ(tracker.BytesWanted(), split < 3 ? 3 - static_cast<int>(split) : left) << split;
+      EXPECT_EQ(tracker.BytesWanted(), split < 3 ? 3 - static_cast<int>(split) : static_cast<int>(5 - split));
       tracker.Read(Bytes(kTaken.begin() + split, kTaken.end()));
     }
-    EXPECT_EQ(tracker.Found(), "1:18") << split;
+    EXPECT_EQ(tracker.Found(), "1:18");
     EXPECT_FALSE(tracker.Owes());
   }
 }
 
 TEST(ReplyTracker, NoiseCostsOnlyItselfAndAnUncheckedHeaderCountsOnlyWhereAReplyMayStart) {
   const Bytes badCheck = {0x02, 0x02, 0xFF, 0x14, 0x14};
-  const struct {
-    Bytes read;
-    std::string found;
-  } rows[] = {
-      {Join({kNoise, kTaken}), "1:18"},
-      {Join({{0x0E, 0x01, 0x0F, 0x04}, kTaken}), "1:18"},  // a frame of a type nobody awaits
-      {Join({kTaken, badCheck}), "1:18 2:20"},           // right after a whole frame: judged by type and N
+  const std::pair<Bytes, std::string> rows[] = {
+      {kNoise + kTaken, "1:18"},
+      {Bytes{0x0E, 0x01, 0x0F, 0x04} + kTaken, "1:18"},  // a frame of a type nobody awaits
+      {kTaken + badCheck, "1:18 2:20"},                  // right after a whole frame: judged by type and N
       {badCheck, "2:20"},                                // on a fresh line: the same
-      {Join({kNoise, badCheck, kTaken}), "1:18"},        // behind noise: not a reply
+      {kNoise + badCheck + kTaken, "1:18"},              // behind noise: not a reply
   };
-  for (const auto& row : rows) {
+  for (const auto& [read, found] : rows) {
     Tracker tracker;
     tracker.NoteSend(0x14, 0);
     tracker.NoteSend(0x02, 0);
-    tracker.Read(row.read);
-    EXPECT_EQ(tracker.Found(), row.found) << testing::PrintToString(row.read);
+    tracker.Read(read);
+    EXPECT_EQ(tracker.Found(), found) << testing::PrintToString(read);
   }
 }
 
 TEST(ReplyTracker, RepliesAreCountedInTheOrderTheSendsWentOut) {
   Tracker tracker;
   const uint32_t ping = tracker.NoteSend(0x02, 0);
-  const uint32_t first = tracker.NoteSend(0x14, 10);
+  tracker.NoteSend(0x14, 10);
   const uint32_t second = tracker.NoteSend(0x14, 20);
-  ASSERT_EQ(std::vector<uint32_t>({ping, first, second}), std::vector<uint32_t>({1, 2, 3}));
   // A late acceptance answers the first chunk send, not the second; the
   // ping, answered by nothing before it, is taken as lost.
   tracker.Read(kTaken);
   EXPECT_EQ(tracker.Found(), "2:18");
   EXPECT_FALSE(tracker.Owes(ping));
   EXPECT_TRUE(tracker.Owes(second));
-  tracker.Read(Join({kRefused, kTaken}));
+  tracker.Read(kRefused + kTaken);
   EXPECT_EQ(tracker.Found(), "3:19");  // nothing owed is left for the last one
   EXPECT_FALSE(tracker.Owes());
 }
 
 TEST(ReplyTracker, AnOversizedFrameIsTakenWholeSoItsTailIsNoReply) {
-  // 40 payload bytes ending in what looks like an acceptance.
-  Bytes oversized = {0x14, 40, 0x14 ^ 40};
-  oversized.resize(3 + 40 - kTaken.size(), 0);
-  oversized.insert(oversized.end(), kTaken.begin(), kTaken.end());
+  Bytes oversized = Oversized(kTaken);
   Tracker tracker;
   tracker.NoteSend(0x14, 0);
   tracker.Read(Bytes(oversized.begin(), oversized.begin() + 20));
@@ -104,7 +85,7 @@ TEST(ReplyTracker, AnOversizedFrameIsTakenWholeSoItsTailIsNoReply) {
   // One of a type nobody awaits is taken whole too, and answers nothing.
   tracker.NoteSend(0x14, 0);
   oversized[0] = 0x0E, oversized[2] = 0x0E ^ 40;
-  tracker.Read(Join({oversized, kRefused}));
+  tracker.Read(oversized + kRefused);
   EXPECT_EQ(tracker.Found(), "0:o 2:19");
 }
 
@@ -124,8 +105,9 @@ TEST(ReplyTracker, OwedRepliesAreWaitedForAfterTheYoungestSendOrTheLastReplyAndT
   tracker.NoteSend(0x14, 2000);
   // The rest of the half-read reply cannot join into an acceptance of the
   // new send; the new send's own refusal is found.
-  tracker.Read(Join({{0x16, 0x12, 0x12}, kRefused}));
+  tracker.Read(Bytes{0x16, 0x12, 0x12} + kRefused);
   EXPECT_EQ(tracker.Found(), "3:19");
 }
 
 }  // namespace
+}  // namespace link_test
