@@ -18,69 +18,38 @@ struct Result {
   std::string text;
 };
 
-Result Platform(const char* format, ...) {
+using Formatter = int (*)(char*, const char*, va_list);
+
+Result Call(Formatter formatter, const char* format, ...) {
   char buffer[1024];
   memset(buffer, '#', sizeof buffer);
   va_list args;
   va_start(args, format);
-  int value = sys::FormatV(buffer, format, args);
+  int value = formatter(buffer, format, args);
   va_end(args);
   return {value, buffer};
 }
 
-Result Ours(const char* format, ...) {
-  char buffer[1024];
-  memset(buffer, '#', sizeof buffer);
-  va_list args;
-  va_start(args, format);
-  int value = WsprintfV(buffer, format, args);
-  va_end(args);
-  return {value, buffer};
+template <typename... Args>
+Result Platform(const char* format, Args... args) {
+  return Call(sys::FormatV, format, args...);
 }
-
-struct IntCase {
-  const char* format;
-  int value;
-  const char* expected;
-};
-
-const IntCase kIntCases[] = {
-    {"%d", 0, "0"},
-    {"%d", -5, "-5"},
-    {"%d", 2147483647, "2147483647"},
-    {"%d", -2147483647 - 1, "-2147483648"},
-    {"%0.2d", 5, "05"},
-    {"%0.2d", 0, "00"},
-    {"%0.2d", 59, "59"},
-    {"%0.2d", 123, "123"},
-    {"%0.2d", -5, "-5"},     // the sign takes a digit's place
-    {"%0.4d", -5, "-005"},
-    {"%0.4d", 7, "0007"},
-    {"%0.4d", 2026, "2026"},
-    {"%0.4d", 123456, "123456"},
-    {"%0.2X", 0xab, "AB"},
-    {"%0.2X", 0x5, "05"},
-    {"%0.2X", 0x1abc, "1ABC"},
-    {"%0.4X", 0xf, "000F"},
-    {"%0.4X", 0x1b, "001B"},
-    {"%0.8X", static_cast<int>(0xdeadbeef), "DEADBEEF"},
-    {"%0.8X", -1, "FFFFFFFF"},
-    {"%0.8X", 0, "00000000"},
-    {"%0.8X", 0x400000, "00400000"},
-    {"%X", 255, "FF"},
-    {"%x", 255, "ff"},
-    {"%u", -1, "4294967295"},
-    {"%5d", 3, "    3"},
-    {"%-5d|", 3, "3    |"},
-    {"%05d", -3, "-0003"},
-    {"%#x", 255, "0xff"},
-    {"%ld", 5, "5"},
-    {"ComReceive, LEN >= 32,error code: %d", 0, "ComReceive, LEN >= 32,error code: 0"},
-    {"CODE 0x%0.8X", static_cast<int>(0xE06D7363), "CODE 0xE06D7363"},
-};
 
 TEST(FormatTable, IntegerConversions) {
-  for (const IntCase& c : kIntCases) {
+  const struct {
+    const char* format;
+    int value;
+    const char* expected;
+  } cases[] = {
+      {"%d", 0, "0"}, {"%d", -5, "-5"}, {"%d", 2147483647, "2147483647"}, {"%d", -2147483647 - 1, "-2147483648"},
+      {"%0.2d", 5, "05"}, {"%0.2d", 0, "00"}, {"%0.2d", 123, "123"},
+      {"%0.2d", -5, "-5"},  // the sign takes a digit's place
+      {"%0.4d", -5, "-005"}, {"%0.2X", 0xab, "AB"}, {"%0.4X", 0xf, "000F"},
+      {"%0.8X", static_cast<int>(0xdeadbeef), "DEADBEEF"}, {"%X", 255, "FF"}, {"%x", 255, "ff"},
+      {"%u", -1, "4294967295"}, {"%5d", 3, "    3"}, {"%-5d|", 3, "3    |"}, {"%05d", -3, "-0003"},
+      {"%#x", 255, "0xff"}, {"%ld", 5, "5"},
+  };
+  for (const auto& c : cases) {
     Result r = Platform(c.format, c.value);
     EXPECT_EQ(r.text, c.expected) << c.format << " of " << c.value;
     EXPECT_EQ(r.value, static_cast<int>(strlen(c.expected))) << c.format;
@@ -93,59 +62,49 @@ TEST(FormatTable, TextsAndPercent) {
   EXPECT_EQ(Platform("%s", static_cast<const char*>(nullptr)).text, "(null)");
   EXPECT_EQ(Platform("%.3s", "abcdef").text, "abc");
   EXPECT_EQ(Platform("a%%b").text, "a%b");
-  EXPECT_EQ(Platform("x%").text, "x");       // a lone % at the end gives nothing
-  EXPECT_EQ(Platform("%q", 5).text, "q");    // an unknown conversion prints its letter
+  EXPECT_EQ(Platform("x%").text, "x");     // a lone % at the end gives nothing
+  EXPECT_EQ(Platform("%q", 5).text, "q");  // an unknown conversion prints its letter
   EXPECT_EQ(Platform("%c", 'A').text, "A");
-  EXPECT_EQ(Platform("Warring: Note and Tone: %s%s", "X9", "(1/4)").text,
-            "Warring: Note and Tone: X9(1/4)");
   EXPECT_EQ(Platform("%0.2d:%0.2d:%0.2d %s\r\n", 1, 2, 3, "msg").text, "01:02:03 msg\r\n");
-  EXPECT_EQ(Platform("%s \tbase: 0x%0.8X", "ntdll.dll", 0x7bc00000).text,
-            "ntdll.dll \tbase: 0x7BC00000");
   EXPECT_EQ(Platform("Error open: \xD1\xCE\xCC%d", 2).text, "Error open: \xD1\xCE\xCC" "2");
 }
 
 TEST(FormatTable, CutsAt1023AndReports1024) {
-  std::string a1022(1022, 'a'), a1023(1023, 'a'), a2000(2000, 'a');
+  const std::string a1022(1022, 'a'), a1023(1023, 'a');
   Result exact = Platform("%s", a1023.c_str());
   EXPECT_EQ(exact.text, a1023);
   EXPECT_EQ(exact.value, 1024);  // a full buffer reads as 1024 even when it fits
-
-  Result almost = Platform("%s", std::string(1022, 'b').c_str());
-  EXPECT_EQ(almost.value, 1022);
-
-  Result cut = Platform("xx%s", a2000.c_str());
-  EXPECT_EQ(cut.text.size(), 1023u);
+  EXPECT_EQ(Platform("%s", a1022.c_str()).value, 1022);
+  Result cut = Platform("xx%s", std::string(2000, 'a').c_str());
+  EXPECT_EQ(cut.text, "xx" + a1022.substr(1));
   EXPECT_EQ(cut.value, 1024);
-  EXPECT_EQ(cut.text.substr(0, 3), "xxa");
-
   // A conversion that crosses the limit keeps its leading characters.
   EXPECT_EQ(Platform("%s%0.4d", a1022.c_str(), -12345).text, a1022 + "-");
-  EXPECT_EQ(Platform("%s%0.8X", std::string(1018, 'a').c_str(), 0x12345678).text,
-            std::string(1018, 'a') + "12345");
+  EXPECT_EQ(Platform("%s%0.8X", std::string(1018, 'a').c_str(), 0x12345678).text, std::string(1018, 'a') + "12345");
 }
 
 // Under Wine this compares our formatter with wvsprintfA itself on many
 // generated cases; natively both sides are ours and it checks determinism.
 TEST(FormatTable, OursMatchesThePlatformOnGeneratedCases) {
-  const char* const kFormats[] = {"%d", "%0.2d", "%0.4d", "%0.2X", "%0.4X", "%0.8X",
-                                  "%u", "%x",    "%5d",   "%-4X",  "%03d",  "%.6d",
-                                  "%s",   "%7s",   "%-6s",  "%.2s",
-                                  "%05s", "%c",  "%3c",  "%-3c"};
+  const char* const kFormats[] = {"%d",  "%0.2d", "%0.4d", "%0.2X", "%0.4X", "%0.8X", "%u",  "%x",  "%5d",  "%-4X",
+                                  "%03d", "%.6d", "%s",    "%7s",   "%-6s",  "%.2s",  "%05s", "%c", "%3c", "%-3c"};
   std::mt19937 random(2026);
   for (int i = 0; i < 3000; ++i) {
-    const char* conversion = kFormats[random() % (sizeof kFormats / sizeof *kFormats)];
+    const std::string conversion = kFormats[random() % (sizeof kFormats / sizeof *kFormats)];
     int value = static_cast<int>(random());
     if (i % 3 == 0) value %= 1000;
-    std::string text(random() % 12, 't');
-    bool isText = strchr(conversion, 's') != nullptr;
-    std::string prefix(random() % 4 == 0 ? 1015 + random() % 9 : random() % 5, 'p');
-    std::string format = "%s" + std::string(conversion) + "<%s>";
-    Result platform = isText ? Platform(format.c_str(), prefix.c_str(), text.c_str(), "t")
-                             : Platform(format.c_str(), prefix.c_str(), value, "t");
-    Result ours = isText ? Ours(format.c_str(), prefix.c_str(), text.c_str(), "t")
-                         : Ours(format.c_str(), prefix.c_str(), value, "t");
-    ASSERT_EQ(ours.text, platform.text) << format << " " << value << " prefix " << prefix.size();
-    ASSERT_EQ(ours.value, platform.value) << format << " " << value;
+    const std::string text(random() % 12, 't');
+    const std::string prefix(random() % 4 == 0 ? 1015 + random() % 9 : random() % 5, 'p');
+    const std::string format = "%s" + conversion + "<%s>";
+    const bool isText = conversion.find('s') != std::string::npos;
+    Result results[2];
+    for (int side = 0; side < 2; ++side) {
+      Formatter formatter = side ? WsprintfV : sys::FormatV;
+      results[side] = isText ? Call(formatter, format.c_str(), prefix.c_str(), text.c_str(), "t")
+                             : Call(formatter, format.c_str(), prefix.c_str(), value, "t");
+    }
+    ASSERT_EQ(results[1].text, results[0].text) << format << " " << value << " prefix " << prefix.size();
+    ASSERT_EQ(results[1].value, results[0].value) << format << " " << value;
   }
 }
 
@@ -153,8 +112,7 @@ TEST(FormatTable, TextStringFormatGoesThroughTheSameBuffer) {
   TextString s;
   EXPECT_EQ(s.Format("%s:%0.2d", "t", 7), 4);
   EXPECT_STREQ(s.Text(), "t:07");
-  std::string big(3000, 'z');
-  s.Format("%s", big.c_str());
+  s.Format("%s", std::string(3000, 'z').c_str());
   EXPECT_EQ(s.Length(), 1023);
   EXPECT_STREQ(TextString::FormatTemp("%0.4d", 42), "0042");
 }

@@ -6,49 +6,30 @@
 namespace {
 
 namespace fs = std::filesystem;
-using testing_support::FaultyFileSystem;
-using testing_support::kFaultCode;
 
 const std::string kDescription =
     "EEPROM block additional file.\r\nPhone HWid:\r\n131\r\nEEPROM BlockId:\r\n5071\r\n"
     "EEPROM BlockVer:\r\n4\r\n";
-
-TEST_F(MelodyTest, ExportReplacesTheBlockFileAndItsDescriptionOrSaysItCouldNot) {
-  strcpy(set.MelodyText(0), "C2(1/4) D2(1/8)");
-  set.EncodeAll();
-  const std::string image(reinterpret_cast<const char*>(set.BlockImage()), kBlockImageSize);
-  WriteFile("melody.bin", std::string(3000, 'x'));
-  WriteFile("melody.bid", std::string(500, 'x'));
-  ASSERT_EQ(set.ExportBlock("melody.bin"), 1);
-  EXPECT_EQ(ReadFile("melody.bin"), image);
-  EXPECT_EQ(ReadFile("melody.bid"), kDescription);
-
-  // Only the last ".bin", in exact case, names the description.
-  ASSERT_EQ(set.ExportBlock("tunes.bin.bin"), 1);
-  EXPECT_EQ(ReadFile("tunes.bin.bid"), kDescription);
-  ASSERT_EQ(set.ExportBlock("TUNES.BIN"), 1);
-  EXPECT_EQ(std::distance(fs::directory_iterator("."), fs::directory_iterator()), 5);
-
-  EXPECT_EQ(set.ExportBlock("no-such-folder/melody.bin"), 0);
-  fs::create_directory("busy.bid");  // the description cannot be written: neither is
-  EXPECT_EQ(set.ExportBlock("busy.bin"), 0);
-  EXPECT_FALSE(fs::exists("busy.bin"));
-  EXPECT_EQ(std::distance(fs::directory_iterator("."), fs::directory_iterator()), 6);
-}
+// Longer than what replaces them: an export must not leave their tails.
+const std::string kOldBlock(3000, 'b'), kOldDescription(500, 'd');
 
 // The export and the command's messages both name the description this way.
-TEST(BlockExport, TheDescriptionIsNamedByTheLastBinInExactCase) {
+TEST_F(MelodyTest, TheDescriptionIsNamedByTheLastBinInExactCase) {
   const std::pair<const char*, const char*> cases[] = {
       {"tunes.bin", "tunes.bid"},          {"tunes.bin.bin", "tunes.bin.bid"},
       {"old.bin/tunes.bin", "old.bin/tunes.bid"}, {"song.bin.txt", "song.bid.txt"},
       {"TUNES.BIN", ""},                   {"tunes.bmt", ""},
   };
   for (const auto& c : cases) EXPECT_STREQ(DescriptionPathFor(c.first).Text(), c.second) << c.first;
+  ASSERT_EQ(set.ExportBlock("tunes.bin.bin"), 1);
+  ASSERT_EQ(set.ExportBlock("TUNES.BIN"), 1);
+  EXPECT_EQ(ReadFile("tunes.bin.bid"), kDescription);
+  EXPECT_EQ(std::distance(fs::directory_iterator("."), fs::directory_iterator()), 3);
 }
 
 TEST_F(MelodyTest, ExportWritesBothFilesOrNeither) {
   enum Before { None, Both, BlockOnly };
-  struct Case {
+  const struct {
     const char* name;
     Before before;
     long long spaceLeft;
@@ -56,8 +37,7 @@ TEST_F(MelodyTest, ExportWritesBothFilesOrNeither) {
     int renamesBeforeFailure;
     int result;
     const char* description;  // what melody.bid holds afterwards: "new", "old" or "" (none)
-  };
-  const Case cases[] = {
+  } cases[] = {
       {"new files", None, -1, false, -1, 1, "new"},
       {"over old files", Both, -1, false, -1, 1, "new"},
       {"the disk fills up in the block", Both, 1000, false, -1, 0, "old"},
@@ -69,34 +49,32 @@ TEST_F(MelodyTest, ExportWritesBothFilesOrNeither) {
       // The description's text is the same for every block.
       {"the block cannot move after the description", Both, -1, false, 1, 0, "new"},
   };
+  strcpy(set.MelodyText(0), "C2(1/4) D2(1/8)");
   set.EncodeAll();
   const std::string image(reinterpret_cast<const char*>(set.BlockImage()), kBlockImageSize);
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     fs::remove("melody.bin");
     fs::remove("melody.bid");
-    if (c.before != None) WriteFile("melody.bin", "old block");
-    if (c.before == Both) WriteFile("melody.bid", "old description");
-    FaultyFileSystem files;
+    if (c.before != None) WriteFile("melody.bin", kOldBlock);
+    if (c.before == Both) WriteFile("melody.bid", kOldDescription);
+    testing_support::FaultyFileSystem files;
     files.spaceLeft = c.spaceLeft;
     files.flushFails = c.flushFails;
     files.renamesBeforeFailure = c.renamesBeforeFailure;
     sys::SetLastError(0);
     EXPECT_EQ(set.ExportBlock("melody.bin"), c.result);
     if (c.result == 0) {
-      EXPECT_EQ(sys::LastError(), kFaultCode);
-      EXPECT_EQ(fs::exists("melody.bin") ? ReadFile("melody.bin") : "", c.before == None ? "" : "old block");
-    } else {
-      EXPECT_EQ(ReadFile("melody.bin"), image);
+      EXPECT_EQ(sys::LastError(), testing_support::kFaultCode);
     }
+    EXPECT_EQ(ReadFile("melody.bin"), c.result ? image : c.before == None ? "" : kOldBlock);
     const std::string description = c.description;
     EXPECT_EQ(fs::exists("melody.bid"), !description.empty());
-    if (!description.empty()) {
-      EXPECT_EQ(ReadFile("melody.bid"), description == "new" ? kDescription : "old description");
-    }
-    const size_t filesLeft = (fs::exists("melody.bin") ? 1 : 0) + (description.empty() ? 0 : 1);
+    EXPECT_EQ(ReadFile("melody.bid"), description == "new" ? kDescription : description == "old" ? kOldDescription : "");
+    const size_t filesLeft = fs::exists("melody.bin") + !description.empty();
     EXPECT_EQ(std::distance(fs::directory_iterator("."), fs::directory_iterator()), filesLeft) << "a temporary left";
   }
+  EXPECT_EQ(set.ExportBlock("no-such-folder/melody.bin"), 0);
 }
 
 }  // namespace

@@ -1,13 +1,12 @@
 #include "tests/melody/MelodyTestSupport.h"
 
 TEST_F(MelodyTest, ScanningRules) {
-  struct Case {
+  const struct {
     const char* text;
     uint16_t tempo;
     const char* events;
     std::vector<std::string> warnings;  // note and duration of each log line
-  };
-  const Case cases[] = {
+  } cases[] = {
       {"C2(1/4) D2(1/8)", 128, "0A 02 F0 01 4A 02 F8 00", {}},
       // Every name in any case; each octave digit up doubles the tone code.
       {"a1(1/8) AIS2(1/8) b3(1/8) BiS4(1/8) c5(1/8) CIS6(1/8) d7(1/8) DIS8(1/8)", 128,
@@ -37,7 +36,7 @@ TEST_F(MelodyTest, ScanningRules) {
       {"A1(1/1) A1(1/512)", 257, "B8 01 E0 03 B8 01 01 00", {}},
       {"A1(1/512) A1(1/4)", 600, "FF FF 1F 00 B8 01 7C 00", {"A1(1/512)"}},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.text);
     std::filesystem::remove(dir.Path() / "Error.log");
     EXPECT_EQ(Encode(c.text, c.tempo), "14 00 " + std::string(c.events) + " FC FF 01");

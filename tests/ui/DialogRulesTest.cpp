@@ -5,22 +5,19 @@
 #include <string>
 
 TEST(DialogRules, FileKindIsDecidedByTheFileNameAlone) {
-  EXPECT_TRUE(IsBlockFileName("C:\\melodies\\song.bin"));
-  EXPECT_TRUE(IsBlockFileName("C:\\a\\tunes.bin.old"));  // anywhere in the name
-  EXPECT_FALSE(IsBlockFileName("C:\\a\\song.BIN"));      // case-sensitive
-  EXPECT_FALSE(IsBlockFileName("C:\\old.bin.d\\song.bmt"));
-  EXPECT_FALSE(IsBlockFileName("/home/u/old.bin.d/song.bmt"));
+  // ".bin" anywhere in the name, in exact case, makes a block file; ".bmt" at the end a project.
+  for (const char* name : {"C:\\melodies\\song.bin", "C:\\a\\tunes.bin.old"}) EXPECT_TRUE(IsBlockFileName(name)) << name;
+  for (const char* name : {"C:\\a\\song.BIN", "C:\\old.bin.d\\song.bmt", "/home/u/old.bin.d/song.bmt"})
+    EXPECT_FALSE(IsBlockFileName(name)) << name;
   EXPECT_TRUE(IsProjectFileName("song.bmt"));
   EXPECT_FALSE(IsProjectFileName("C:\\x\\song.BMT"));
   EXPECT_FALSE(IsProjectFileName("C:\\x.bmt\\song.bin"));
 }
 
 TEST(DialogRules, TempoTextFollowsAtoiHeldTo16BitsAndReadsBackAsShown) {
-  EXPECT_EQ(0, ParseTempoText(""));
-  EXPECT_EQ(12, ParseTempoText("  +12x5"));
-  EXPECT_EQ(65535, ParseTempoText("65536"));
-  EXPECT_EQ(65535, ParseTempoText("99999999999999999999"));
-  EXPECT_EQ(0, ParseTempoText("-5"));
+  const std::pair<const char*, int> cases[] = {{"", 0},           {"  +12x5", 12}, {"65536", 65535},
+                                               {"99999999999999999999", 65535}, {"-5", 0}};
+  for (const auto& [text, tempo] : cases) EXPECT_EQ(tempo, ParseTempoText(text)) << text;
   for (unsigned tempo : {0u, 128u, 999u, 1000u, 65535u})
     EXPECT_EQ(tempo, ParseTempoText(TempoText(static_cast<uint16_t>(tempo)).c_str())) << tempo;
 }

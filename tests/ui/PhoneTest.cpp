@@ -9,12 +9,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
+#include <future>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "melody/MelodySet.h"
@@ -37,18 +36,22 @@ const std::string kSwitchingOff = "Мобила выключается...Ког�
 const std::string kSwitchOffFailed = "Ошибка выключения, попробуйте ещё разок;-(";
 const std::string kPressPowerKey = "Жмите кнопку ВЫКЛ. на мобиле. Для ее включения. Да по чаще;-)";
 const std::string kSwitchingOn = "Мобила включается...";
-const std::string kSwitchOnFailed =
-    "Неудалось включить мобилу в автоматическом режиме, попробуйте сами.";
+const std::string kSwitchOnFailed = "Неудалось включить мобилу в автоматическом режиме, попробуйте сами.";
 const std::string kReadAgain = "-=Read=-";
 // With the Cyrillic capitals Es, O and Em, not the Latin letters.
 const std::string kOpenFailed = "Error open: \xD0\xA1\xD0\x9E\xD0\x9C" "2";
+const std::vector<std::string> kUploadEnds = {kWritten, kWriteFailed, kSilent, kOpenFailed};
 
-// Each test needs the simulated phone that phone_tests.sh names.
-#define REQUIRE_PHONE(kind)                                                      \
+// Each test needs the simulated phone that phone_tests.sh names; most need
+// the program started in a folder of its own.
+#define REQUIRE_PHONE(kind)                                                                \
   if (!getenv("QUAVREL_PHONE_SIM") || getenv("QUAVREL_PHONE_SIM") != std::string(kind)) \
   GTEST_SKIP() << "needs the simulated phone " << (kind)
-
-const std::vector<std::string> kUploadEnds = {kWritten, kWriteFailed, kSilent, kOpenFailed};
+#define START_WITH_PHONE(kind)                 \
+  REQUIRE_PHONE(kind);                         \
+  ScopedWorkDir dir;                           \
+  ProgramDriver program(dir.Path().string()); \
+  ASSERT_TRUE(program.Started())
 
 // What the status line showed until one of ends (other than the text it
 // had before), with the three phone buttons enabled as every job ends, and
@@ -58,18 +61,15 @@ struct StatusWatch {
   bool buttonsDisabled = false;
 };
 
-StatusWatch Watch(ProgramDriver& program, const std::vector<std::string>& ends,
-                  const std::string& before) {
+StatusWatch Watch(ProgramDriver& program, const std::vector<std::string>& ends, const std::string& before) {
   StatusWatch watch;
   for (DWORD start = GetTickCount(); GetTickCount() - start < 120000; Sleep(2)) {
     const std::string text = program.Text(IDC_STATUS);
     if (watch.texts.empty() || watch.texts.back() != text) watch.texts.push_back(text);
     // Read after the text: a job enables them after its last text.
-    const int enabled =
-        program.Enabled(IDC_COM) + program.Enabled(IDC_START) + program.Enabled(IDC_POWER);
+    const int enabled = program.Enabled(IDC_COM) + program.Enabled(IDC_START) + program.Enabled(IDC_POWER);
     if (enabled == 0) watch.buttonsDisabled = true;
-    if (enabled == 3 && std::count(ends.begin(), ends.end(), text) > 0 &&
-        (watch.texts.size() > 1 || text != before))
+    if (enabled == 3 && std::count(ends.begin(), ends.end(), text) > 0 && (watch.texts.size() > 1 || text != before))
       break;
   }
   return watch;
@@ -81,52 +81,32 @@ StatusWatch Watch(ProgramDriver& program, const std::vector<std::string>& ends,
 // hold the dialog until they end, so the watch runs beside the press.
 StatusWatch Press(ProgramDriver& program, int id, const std::vector<std::string>& ends,
                   const std::function<void()>& meanwhile = [] {}) {
-  StatusWatch watch;
   const std::string before = program.Text(IDC_STATUS);
-  std::thread watcher([&] { watch = Watch(program, ends, before); });
+  auto watch = std::async(std::launch::async, [&] { return Watch(program, ends, before); });
   for (int press = 0; press < 50; ++press) {
     program.Click(id);
     if (WaitFor([&] { return program.Text(IDC_STATUS) != before; }, 200)) break;
   }
   meanwhile();
-  watcher.join();
-  return watch;
+  return watch.get();
 }
 
 // Watches from a thread of its own for text to come up on the status line,
 // and tells whether it was painted while it stood there: the line's pixels
 // then differ from what they were when the watch began. (A text can be set
 // and never painted, when the window's thread is kept busy.)
-class PaintProbe {
- public:
-  PaintProbe(ProgramDriver& program, std::string text)
-      : program_(program), text_(std::move(text)), before_(program.ScreenPixels(IDC_STATUS)), thread_([this] {
-          if (!WaitFor([&] { return program_.Text(IDC_STATUS) == text_; }, 120000)) return;
-          WaitFor([&] {
-            if (program_.Text(IDC_STATUS) != text_) return true;
-            painted_ = program_.ScreenPixels(IDC_STATUS) != before_;
-            return painted_.load();
-          }, 10000);
-        }) {}
-  ~PaintProbe() {
-    if (thread_.joinable()) thread_.join();
-  }
-  bool Painted() {
-    thread_.join();
-    return painted_;
-  }
-
- private:
-  ProgramDriver& program_;
-  const std::string text_;
-  const std::vector<uint32_t> before_;
-  std::atomic<bool> painted_{false};
-  std::thread thread_;
-};
+std::future<bool> PaintWatch(ProgramDriver& program, const std::string& text) {
+  return std::async(std::launch::async, [&program, text, before = program.ScreenPixels(IDC_STATUS)] {
+    bool painted = false;
+    if (WaitFor([&] { return program.Text(IDC_STATUS) == text; }, 120000))
+      WaitFor([&] { return program.Text(IDC_STATUS) != text || (painted = program.ScreenPixels(IDC_STATUS) != before); },
+              10000);
+    return painted;
+  });
+}
 
 // Whether seen shows want's texts in this order and ends with the last.
-testing::AssertionResult ShowsInOrder(const std::vector<std::string>& seen,
-                                      const std::vector<std::string>& want) {
+testing::AssertionResult ShowsInOrder(const std::vector<std::string>& seen, const std::vector<std::string>& want) {
   size_t at = 0;
   for (const std::string& text : seen)
     if (at < want.size() && text == want[at]) ++at;
@@ -137,10 +117,7 @@ testing::AssertionResult ShowsInOrder(const std::vector<std::string>& seen,
 }  // namespace
 
 TEST(PhoneButtons, StartWritesWhatIsOnScreenLocksOutOtherJobsAndNeedsAPort) {
-  REQUIRE_PHONE("working");
-  ScopedWorkDir dir;
-  ProgramDriver program(dir.Path().string());
-  ASSERT_TRUE(program.Started());
+  START_WITH_PHONE("working");
   const char* melody = "C2(1/4) D2(1/8) E2(1/8) P(1/4) G2(1/2)";
   program.SetText(IDC_MELODY_TEXT, melody);
   program.SetText(IDC_TEMPO, "150");
@@ -168,8 +145,7 @@ TEST(PhoneButtons, StartWritesWhatIsOnScreenLocksOutOtherJobsAndNeedsAPort) {
     program.Click(IDC_POWER);
   });
   for (const std::string& text : watch.texts)
-    EXPECT_TRUE(text == kWritten || text == kConnecting || text == kConnected || text == kWriting)
-        << text;
+    EXPECT_TRUE(text == kWritten || text == kConnecting || text == kConnected || text == kWriting) << text;
   EXPECT_EQ(kWritten, watch.texts.back());
   EXPECT_EQ("Power Off", program.Text(IDC_POWER));
 
@@ -179,39 +155,32 @@ TEST(PhoneButtons, StartWritesWhatIsOnScreenLocksOutOtherJobsAndNeedsAPort) {
   EXPECT_FALSE(watch.buttonsDisabled);
   // Power off on that port fails and says so for 4 seconds, on screen
   // while the dialog waits.
-  PaintProbe failed(program, kSwitchOffFailed);
+  auto failed = PaintWatch(program, kSwitchOffFailed);
   watch = Press(program, IDC_POWER, {kReadAgain});
   EXPECT_TRUE(ShowsInOrder(watch.texts, {kSwitchOffFailed, kReadAgain}));
-  EXPECT_TRUE(failed.Painted());
+  EXPECT_TRUE(failed.get());
   EXPECT_EQ("Power Off", program.Text(IDC_POWER));
 }
 
 TEST(PhoneButtons, ClosingDuringAnUploadEndsCleanly) {
   REQUIRE_PHONE("working");
   ScopedWorkDir dir;
-  // While connecting, from the Exit button; while writing, from the caption.
+  // While connecting, from the Exit button (1); while writing, from the caption (0).
   for (const std::string* phase : {&kConnecting, &kWriting}) {
     ProgramDriver program(dir.Path().string());
     ASSERT_TRUE(program.Started());
     program.Click(IDC_START);
     ASSERT_TRUE(WaitFor([&] { return program.Text(IDC_STATUS) == *phase; }, 60000))
         << *phase << ": " << program.Text(IDC_STATUS);
-    if (phase == &kConnecting) {
-      program.ClickLater(IDCANCEL);
-      EXPECT_EQ(1u, program.WaitForExit(60000));
-    } else {
-      PostMessageA(program.Dialog(), WM_SYSCOMMAND, SC_CLOSE, 0);
-      EXPECT_EQ(0u, program.WaitForExit(60000));
-    }
+    if (phase == &kConnecting) program.ClickLater(IDCANCEL);
+    else PostMessageA(program.Dialog(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_EQ(phase == &kConnecting ? 1u : 0u, program.WaitForExit(60000));
   }
   EXPECT_EQ(std::string::npos, ReadFile(dir.Path() / "Error.log").find("Time of exception"));
 }
 
 TEST(PhoneButtons, RefusedChunkThenSwitchedOffSilentAndOnAgain) {
-  REQUIRE_PHONE("refusing");
-  ScopedWorkDir dir;
-  ProgramDriver program(dir.Path().string());
-  ASSERT_TRUE(program.Started());
+  START_WITH_PHONE("refusing");
   StatusWatch watch = Press(program, IDC_START, kUploadEnds);
   EXPECT_TRUE(ShowsInOrder(watch.texts, {kConnecting, kWriting, kWriteFailed}));
   EXPECT_TRUE(watch.buttonsDisabled);
@@ -224,19 +193,16 @@ TEST(PhoneButtons, RefusedChunkThenSwitchedOffSilentAndOnAgain) {
   EXPECT_TRUE(ShowsInOrder(watch.texts, {kConnecting, kSilent}));
   EXPECT_FALSE(watch.buttonsDisabled);
 
-  PaintProbe pressKey(program, kPressPowerKey), switchingOn(program, kSwitchingOn);
+  auto pressKey = PaintWatch(program, kPressPowerKey), switchingOn = PaintWatch(program, kSwitchingOn);
   watch = Press(program, IDC_POWER, {kReadAgain, kSwitchOnFailed});
   EXPECT_TRUE(ShowsInOrder(watch.texts, {kPressPowerKey, kSwitchingOn, kReadAgain}));
-  EXPECT_TRUE(pressKey.Painted());
-  EXPECT_TRUE(switchingOn.Painted());
+  EXPECT_TRUE(pressKey.get());
+  EXPECT_TRUE(switchingOn.get());
   EXPECT_EQ("Power Off", program.Text(IDC_POWER));
 }
 
 TEST(PhoneButtons, AStubbornPhoneEndsEachJobOnItsFailureText) {
-  REQUIRE_PHONE("stubborn");
-  ScopedWorkDir dir;
-  ProgramDriver program(dir.Path().string());
-  ASSERT_TRUE(program.Started());
+  START_WITH_PHONE("stubborn");
   // It answers the pings, then not the information query: no connection.
   StatusWatch watch = Press(program, IDC_START, kUploadEnds);
   EXPECT_TRUE(ShowsInOrder(watch.texts, {kConnecting, kConnected, kSilent}));
@@ -246,10 +212,10 @@ TEST(PhoneButtons, AStubbornPhoneEndsEachJobOnItsFailureText) {
   EXPECT_EQ(kSwitchingOff, watch.texts.back());
   // Nobody presses its key: the instruction to do so shows all the while,
   // and after the failure the button offers what its next press does.
-  PaintProbe pressKey(program, kPressPowerKey);
+  auto pressKey = PaintWatch(program, kPressPowerKey);
   watch = Press(program, IDC_POWER, {kReadAgain, kSwitchOnFailed});
   EXPECT_TRUE(ShowsInOrder(watch.texts, {kPressPowerKey, kSwitchOnFailed}));
-  EXPECT_TRUE(pressKey.Painted());
+  EXPECT_TRUE(pressKey.get());
   EXPECT_EQ("Power On", program.Text(IDC_POWER));
   PostMessageA(program.Dialog(), WM_SYSCOMMAND, SC_CLOSE, 0);
   EXPECT_EQ(0u, program.WaitForExit());

@@ -104,15 +104,8 @@ class ProgramDriver {
     RECT place = {};
     GetWindowRect(Control(id), &place);
     const int width = place.right - place.left, height = place.bottom - place.top;
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    HDC screen = GetDC(nullptr);
-    HDC copy = CreateCompatibleDC(screen);
+    BITMAPINFO info = {{sizeof info.bmiHeader, width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}};
+    HDC screen = GetDC(nullptr), copy = CreateCompatibleDC(screen);
     void* bits = nullptr;
     HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     std::vector<uint32_t> pixels;
@@ -121,8 +114,7 @@ class ProgramDriver {
       BitBlt(copy, 0, 0, width, height, screen, place.left, place.top, SRCCOPY);
       GdiFlush();
       pixels.assign(static_cast<uint32_t*>(bits), static_cast<uint32_t*>(bits) + width * height);
-      SelectObject(copy, previous);
-      DeleteObject(bitmap);
+      DeleteObject(SelectObject(copy, previous));
     }
     DeleteDC(copy);
     ReleaseDC(nullptr, screen);
