@@ -24,24 +24,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   size_t event = 0, pitched = 0;
   for (int i = 0; i < melody.notes; ++i) {
     const RtttlNote& note = tune.notes[static_cast<size_t>(i)];
+    const bool pause = note.letter == 'p';
     for (int part = 0; part < (note.dotted ? 2 : 1); ++part, ++event) {
       const NoteEvent& e = melody.events.at(event);
-      if (e.duration == 0) abort();
-      if (note.letter == 'p') {
-        if (e.toneCode != kPauseToneCode) abort();
-        continue;
-      }
-      TonePitch pitch = PitchOfTone(e.toneCode);
-      int moved = pitch.pitch - RtttlPitch(note);
-      if (std::abs(pitch.cents) > 5 || moved % kSemitonesPerOctave ||
-          moved != melody.octaves.moves.at(pitched) * kSemitonesPerOctave)
+      const TonePitch pitch = PitchOfTone(e.toneCode);
+      if (e.duration == 0 || pause != (e.toneCode == kPauseToneCode)) abort();
+      if (!pause && (std::abs(pitch.cents) > 5 || pitch.pitch - RtttlPitch(note) !=
+                                                      melody.octaves.moves.at(pitched) * kSemitonesPerOctave))
         abort();
     }
-    if (note.letter != 'p') ++pitched;
+    pitched += !pause;
   }
-  if (event != melody.events.size()) abort();
-  ExportedRtttl exported = EventsToRtttl(melody.events, tune.name);
   RtttlTune back;
-  if (!ParseRtttl(exported.text, &back, &error)) abort();
+  if (event != melody.events.size() || !ParseRtttl(EventsToRtttl(melody.events, tune.name).text, &back, &error))
+    abort();
   return 0;
 }
