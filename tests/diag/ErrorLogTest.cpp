@@ -6,19 +6,16 @@
 #include <regex>
 #include <sstream>
 #include <thread>
-#include <vector>
 
 #include "diag/ErrorLog.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
 
-using testing_support::ReadFile;
-
 class ErrorLogTest : public ::testing::Test {
  protected:
   void SetUp() override { ResetLogHeaderForTest(); }
-  std::string Log() { return ReadFile(dir.Path() / "Error.log"); }
+  std::string Log() { return testing_support::ReadFile(dir.Path() / "Error.log"); }
   testing_support::ScopedWorkDir dir;
   testing_support::FakeSystemInfo system;
 };
@@ -40,20 +37,14 @@ TEST_F(ErrorLogTest, FirstCallAppendsTheHeaderToWhatWasThereThenOnlyLines) {
 }
 
 TEST_F(ErrorLogTest, HeaderNamesTheSystemAndTheUserOnlyWhereTheShellIsNewEnough) {
-  const struct {
-    sys::OsVersion version;
-    unsigned shellMajor;
-    bool shellPresent;
-    std::string os;
-  } rows[] = {
+  const struct { sys::OsVersion version; unsigned shellMajor; bool shellPresent; std::string os; } rows[] = {
       {{1, 4, 10, 67766222, nullptr}, 3, true, "Windows ver 4.10"},  // no build number before major 5
       {{7, 6, 1, 0, "Linux"}, 6, false, "Linux ver 6.1 Build 0"},
   };
   for (const auto& row : rows) {
     ResetLogHeaderForTest();
     std::filesystem::remove(dir.Path() / "Error.log");
-    system.version = row.version;
-    system.shellMajor = row.shellMajor, system.shellPresent = row.shellPresent;
+    system.version = row.version, system.shellMajor = row.shellMajor, system.shellPresent = row.shellPresent;
     LogRaw("");  // writes nothing but the header
     EXPECT_EQ(Log(), "Information for debug\r\nOS: " + row.os +
                          "\r\nProgramme name: tool.exe\r\nFile: Error.log is created 06/12/2003 at 14:05:09\r\n"
@@ -85,17 +76,6 @@ TEST_F(ErrorLogTest, ManyThreadsWriteWholeLinesAndOneHeader) {
   for (std::string line; std::getline(lines, line); ++count)
     ASSERT_TRUE(std::regex_match(line, std::regex("thread \\d line \\d{4} end\r"))) << line;
   EXPECT_EQ(count, 200);
-}
-
-TEST_F(ErrorLogTest, FileHandleWrites) {
-  FileHandle file;
-  ASSERT_TRUE(file.Open("plain.txt", sys::Disposition::OpenAlways));
-  EXPECT_EQ(file.Write("abcdef", 3), 3u);
-  EXPECT_EQ(file.Write("xy", 5), 0u);  // more than the text holds: nothing
-  EXPECT_EQ(file.Write(TextString("gh")), 2u);
-  file.Close();
-  file.Close();
-  EXPECT_EQ(ReadFile(dir.Path() / "plain.txt"), "abcgh");
 }
 
 }  // namespace

@@ -7,18 +7,13 @@
 namespace {
 
 TEST(ProgramPath, QuotedUnquotedAndSingleQuote) {
-  testing_support::FakeSystemInfo system;
-  const std::string sep(1, sys::kDirSeparator), dir = "D:" + sep + "Tools" + sep;
-  system.commandLine = "\"" + dir + "prog.exe\" ";
-  EXPECT_EQ(std::string(ProgramPath()), dir + "prog.exe");
-  EXPECT_STREQ(ProgramFileName(), "prog.exe");
-  EXPECT_STREQ(ProgramDirectory(), dir.c_str());
-
+  testing_support::FakeSystemInfo system;  // "D:\Tools\tool.exe", quoted and followed by a space
+  const std::string dir = std::string("D:") + sys::kDirSeparator + "Tools" + sys::kDirSeparator;
+  EXPECT_EQ(std::string(ProgramPath()) + "|" + ProgramFileName() + "|" + ProgramDirectory(),
+            dir + "tool.exe|tool.exe|" + dir);
   system.commandLine = "prog.exe";
-  EXPECT_STREQ(ProgramPath(), "prog.exe");
   EXPECT_STREQ(ProgramFileName(), "prog.exe");
   EXPECT_EQ(ProgramDirectory(), nullptr);
-
   system.commandLine = "\"prog.exe";
   EXPECT_STREQ(ProgramPath(), "\"prog.exe");
   system.commandLine = "\"\" x";

@@ -5,10 +5,6 @@
 
 #include <algorithm>
 #include <deque>
-#include <functional>
-#include <memory>
-#include <string>
-#include <vector>
 
 #include "link/PhoneJobs.h"
 #include "link/SerialPort.h"
@@ -39,12 +35,6 @@ inline Bytes operator+(Bytes first, const Bytes& second) {
 }
 
 const Bytes kPing = {0x02, 0x01, 0x03, 0x14};
-// 40 payload bytes that end in `tail`, a reply a request would get.
-inline Bytes Oversized(const Bytes& tail) {
-  Bytes frame = {tail[0], 40, static_cast<uint8_t>(tail[0] ^ 40)};
-  frame.resize(3 + 40 - tail.size(), 0);
-  return frame + tail;
-}
 
 // Writes down what a job showed: a status by its ID, a caption as cID, a
 // text as itself, a control enabled or disabled as +ID or -ID, a port that

@@ -57,38 +57,6 @@ TEST(ReplyTracker, NoiseCostsOnlyItselfAndAnUncheckedHeaderCountsOnlyWhereAReply
   }
 }
 
-TEST(ReplyTracker, RepliesAreCountedInTheOrderTheSendsWentOut) {
-  Tracker tracker;
-  const uint32_t ping = tracker.NoteSend(0x02, 0);
-  tracker.NoteSend(0x14, 10);
-  const uint32_t second = tracker.NoteSend(0x14, 20);
-  // A late acceptance answers the first chunk send, not the second; the
-  // ping, answered by nothing before it, is taken as lost.
-  tracker.Read(kTaken);
-  EXPECT_EQ(tracker.Found(), "2:18");
-  EXPECT_FALSE(tracker.Owes(ping));
-  EXPECT_TRUE(tracker.Owes(second));
-  tracker.Read(kRefused + kTaken);
-  EXPECT_EQ(tracker.Found(), "3:19");  // nothing owed is left for the last one
-  EXPECT_FALSE(tracker.Owes());
-}
-
-TEST(ReplyTracker, AnOversizedFrameIsTakenWholeSoItsTailIsNoReply) {
-  Bytes oversized = Oversized(kTaken);
-  Tracker tracker;
-  tracker.NoteSend(0x14, 0);
-  tracker.Read(Bytes(oversized.begin(), oversized.begin() + 20));
-  EXPECT_EQ(tracker.Found(), "");
-  EXPECT_EQ(tracker.BytesWanted(), 23);
-  tracker.Read(Bytes(oversized.begin() + 20, oversized.end()));
-  EXPECT_EQ(tracker.Found(), "1:o");
-  // One of a type nobody awaits is taken whole too, and answers nothing.
-  tracker.NoteSend(0x14, 0);
-  oversized[0] = 0x0E, oversized[2] = 0x0E ^ 40;
-  tracker.Read(oversized + kRefused);
-  EXPECT_EQ(tracker.Found(), "0:o 2:19");
-}
-
 TEST(ReplyTracker, OwedRepliesAreWaitedForAfterTheYoungestSendOrTheLastReplyAndThenForgottenWithHalfAReply) {
   Tracker tracker;
   tracker.NoteSend(0x14, 1000);
