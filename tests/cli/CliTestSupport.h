@@ -3,12 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdint>
-#include <filesystem>
+#include <map>
 #include <memory>
 #include <sstream>
-#include <string>
-#include <vector>
 
 #include "cli/Files.h"
 #include "cli/QuavrelMain.h"
@@ -23,8 +20,7 @@ using testing_support::WriteFile;
 
 struct RunResult {
   int code;
-  std::string out;
-  std::string err;
+  std::string out, err;
 };
 
 // Runs the command line; what it reads as "-" is input.
@@ -39,6 +35,13 @@ inline RunResult Quavrel(std::vector<std::string> args, const std::string& input
   int code = QuavrelMain(static_cast<int>(args.size()), argv.data(), out, err);
   SetStandardInput(nullptr);
   return {code, out.str(), err.str()};
+}
+
+// Runs a command line that must succeed.
+inline RunResult Ok(const std::vector<std::string>& args, const std::string& input = "") {
+  RunResult run = Quavrel(args, input);
+  EXPECT_EQ(run.code, 0) << run.err;
+  return run;
 }
 
 struct Melody {
@@ -61,6 +64,19 @@ inline void WriteProject(const std::string& path, const std::vector<Melody>& mel
   SetOf(melodies)->SaveProject(path.c_str());
 }
 
+// The bytes of such a file, written in a folder of their own.
+inline std::string ProjectBytes(const std::vector<Melody>& melodies) {
+  ScopedWorkDir dir;
+  WriteProject("p.bmt", melodies);
+  return ReadFile("p.bmt");
+}
+
+// A project record written byte by byte, so that a text may be of any length.
+inline std::string Record(const std::string& text, unsigned tempo = kDefaultTempo) {
+  auto word = [](size_t value) { return std::string{static_cast<char>(value & 0xFF), static_cast<char>(value >> 8 & 0xFF)}; };
+  return word(text.size()) + text + word(tempo);
+}
+
 // The block the program's Save to a ".bin" path gives for the melodies.
 inline std::string EncodedBlock(const std::vector<Melody>& melodies) {
   auto set = SetOf(melodies);
@@ -68,29 +84,43 @@ inline std::string EncodedBlock(const std::vector<Melody>& melodies) {
   return std::string(reinterpret_cast<const char*>(set->BlockImage()), kBlockImageSize);
 }
 
-inline bool Contains(const std::string& text, const std::string& part) {
-  return text.find(part) != std::string::npos;
+inline bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+// Each file in the current folder but the log: its kind and permissions (a
+// link stays a link, a file keeps its mode) and its bytes.
+inline std::map<std::string, std::pair<std::string, std::string>> Snapshot() {
+  namespace fs = std::filesystem;
+  std::map<std::string, std::pair<std::string, std::string>> files;
+  for (const auto& entry : fs::directory_iterator("."))
+    files[entry.path().filename().string()] = {
+        std::to_string(static_cast<int>(fs::symlink_status(entry).type())) + " " +
+            std::to_string(static_cast<int>(fs::status(entry).permissions())),
+        entry.is_directory() ? "" : ReadFile(entry.path())};
+  files.erase("Error.log");
+  return files;
 }
 
-// Runs the command and expects it to end with code, saying message.
+// Runs the command and expects it to end with code, saying message, and to
+// leave every file as it was.
 inline void ExpectFailure(const std::vector<std::string>& args, int code, const std::string& message) {
+  const auto before = Snapshot();
   RunResult run = Quavrel(args);
   EXPECT_EQ(run.code, code) << message;
   EXPECT_TRUE(Contains(run.err, message)) << run.err;
+  EXPECT_TRUE(Snapshot() == before) << "the files changed: " << message;
 }
 
 // "C2(1/4) C2(1/4) ... "
 inline std::string Repeated(const std::string& note, int count) {
   std::string text;
-  for (int i = 0; i < count; ++i) text += note + " ";
+  while (count-- > 0) text += note + " ";
   return text;
 }
 
 // The names in the current folder, for "nothing was left behind".
 inline std::vector<std::string> FilesHere() {
   std::vector<std::string> names;
-  for (const auto& entry : std::filesystem::directory_iterator("."))
-    names.push_back(entry.path().filename().string());
+  for (const auto& entry : std::filesystem::directory_iterator(".")) names.push_back(entry.path().filename().string());
   std::sort(names.begin(), names.end());
   return names;
 }

@@ -4,58 +4,42 @@
 
 using namespace cli_testing;
 
-TEST(CommandLine, HelpListsEveryCommandAndEachCommandHasItsOwn) {
-  RunResult overview = Quavrel({"--help"});
-  EXPECT_EQ(overview.code, 0);
-  EXPECT_EQ(Quavrel({"help"}).out, overview.out);
+TEST(CommandLine, HelpListsEveryCommandAndEachCommandHasItsOwnAndNamesTheVersion) {
+  const std::string overview = Ok({"--help"}).out, version = Ok({"--version"}).out;
+  EXPECT_EQ(Quavrel({"help"}).out, overview);
+  EXPECT_EQ(version, std::string("quavrel ") + QUAVREL_VERSION_TEXT + "\n");
   for (int i = 0; i < CommandCount(); ++i) {
-    std::string name = CommandTable()[i].name;
-    EXPECT_TRUE(Contains(overview.out, "  " + name + " ")) << name;
-    for (auto args : std::vector<std::vector<std::string>>{{"help", name}, {name, "x", "-h"}}) {
-      RunResult help = Quavrel(args);
-      EXPECT_EQ(help.code, 0) << name;
-      EXPECT_EQ(help.out.rfind("Usage: quavrel " + name + " ", 0), 0u) << help.out;
-    }
+    const std::string name = CommandTable()[i].name;
+    SCOPED_TRACE(name);
+    EXPECT_TRUE(Contains(overview, "  " + name + " "));
+    EXPECT_EQ(Ok({"help", name}).out.rfind("Usage: quavrel " + name + " ", 0), 0u);
+    EXPECT_EQ(Ok({name, "x", "-h"}).out.rfind("Usage: quavrel " + name + " ", 0), 0u);
+    EXPECT_EQ(Ok({name, "x", "--version"}).out, version);
   }
 }
 
-TEST(CommandLine, WrongUsageExitsWithTwo) {
+TEST(CommandLine, WrongUsageExitsWithTwoAndNamesShowTheirControlCharacters) {
   ScopedWorkDir dir;
   ExpectFailure({}, 2, "Usage: quavrel COMMAND");
-  ExpectFailure({"play", "x.bmt"}, 2, "unknown command 'play'");
+  ExpectFailure({"bad\x1b[2Jname", "x.bmt"}, 2, "unknown command 'bad\\x1B[2Jname'");
   ExpectFailure({"help", "play"}, 2, "unknown command 'play'");
-  ExpectFailure({"show", "a.bmt", "--fast"}, 2, "unknown option '--fast'\n\"quavrel show --help\" shows how");
+  ExpectFailure({"show", "a.bmt", "--\t"}, 2, "unknown option '--\\t'\n\"quavrel show --help\" shows how");
   ExpectFailure({"encode", "a.bmt", "-o"}, 2, "option -o needs a value");
   ExpectFailure({"encode", "a.bmt", "-o", "x.bin", "-o", "y.bin"}, 2, "may be given only once");
   ExpectFailure({"project", "a.bmt", "--melody", "1"}, 2, "needs 2 values");
   ExpectFailure({"show", "a.bmt", "b.bmt"}, 2, "one project file at a time");
-}
-
-TEST(CommandLine, EveryCommandNamesTheVersionOfTheProgram) {
-  const std::string version = Quavrel({"--version"}).out;
-  EXPECT_EQ(version, std::string("quavrel ") + QUAVREL_VERSION_TEXT + "\n");
-  for (int i = 0; i < CommandCount(); ++i) {
-    RunResult run = Quavrel({CommandTable()[i].name, "x", "--version"});
-    EXPECT_EQ(run.code, 0);
-    EXPECT_EQ(run.out, version) << CommandTable()[i].name;
-  }
+  ExpectFailure({"show", "a\nb.bmt"}, 1, "cannot read 'a\\nb.bmt': ");
+  ExpectFailure({"ports", "/dev/ttyS0"}, 2, "it takes no arguments");
 }
 
 TEST(CommandLine, OnlyACommandThatRunsStartsANewLog) {
   ScopedWorkDir dir;
   WriteProject("p.bmt", {{"C2(1/4)"}});
   const std::pair<std::vector<std::string>, bool> rows[] = {
-      {{"--help"}, false},
-      {{"--version"}, false},
-      {{"help", "encode"}, false},
-      {{"encode", "--help"}, false},
-      {{"encode", "p.bmt", "--version"}, false},
-      {{"encode", "p.bmt"}, false},                    // -o is missing
-      {{"encode", "p.bmt", "-o", "p.BIN"}, false},     // the wrong ending
-      {{"power-off", "--port", "COM1", "x"}, false},  // an argument too many
-      {{"frobnicate"}, false},
-      {{"show", "p.bmt"}, true},
-      {{"check", "absent.bmt"}, true},  // it ran, and failed
+      {{"--help"}, false}, {{"--version"}, false}, {{"help", "encode"}, false}, {{"encode", "--help"}, false},
+      {{"encode", "p.bmt", "--version"}, false}, {{"encode", "p.bmt"}, false},  // -o is missing
+      {{"encode", "p.bmt", "-o", "p.BIN"}, false}, {{"power-off", "--port", "COM1", "x"}, false},  // one too many
+      {{"frobnicate"}, false}, {{"show", "p.bmt"}, true}, {{"check", "absent.bmt"}, true},  // it ran, and failed
       {{"encode", "p.bmt", "-o", "p.bin"}, true},
   };
   for (const auto& [args, starts] : rows) {
@@ -65,9 +49,10 @@ TEST(CommandLine, OnlyACommandThatRunsStartsANewLog) {
   }
 }
 
-TEST(CommandLine, NamesInMessagesShowTheirControlCharacters) {
+// Whatever ports the machine has (none under Wine without a prefix of its
+// own), the listing succeeds and ends with its count.
+TEST(CommandLine, PortsListsThisMachinesPorts) {
   ScopedWorkDir dir;
-  ExpectFailure({"bad\x1b[2Jname"}, 2, "unknown command 'bad\\x1B[2Jname'");
-  ExpectFailure({"show", "a\nb.bmt"}, 1, "cannot read 'a\\nb.bmt': ");
-  ExpectFailure({"show", "--\t"}, 2, "unknown option '--\\t'");
+  const std::string out = Ok({"ports"}).out;
+  EXPECT_TRUE(Contains(out, " serial port") || Contains(out, "No serial ports found")) << out;
 }

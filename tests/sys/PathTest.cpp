@@ -7,26 +7,22 @@
 
 namespace {
 
-using sys::path::kAnySeparator;
-
-TEST(Path, FileNamePartFollowsTheLastOfTheGivenSeparators) {
-  EXPECT_STREQ("song.bin", sys::path::FileNamePart("C:\\melodies\\song.bin", kAnySeparator));
-  EXPECT_STREQ("song.bmt", sys::path::FileNamePart("/home/u/old.bin.d/song.bmt", kAnySeparator));
-  EXPECT_STREQ("c", sys::path::FileNamePart("a\\b/c", kAnySeparator));
-  EXPECT_STREQ("song.bin", sys::path::FileNamePart("song.bin", kAnySeparator));
-  EXPECT_STREQ("", sys::path::FileNamePart("tunes\\", kAnySeparator));
-  // Only the separators given count.
-  EXPECT_STREQ("c\\d", sys::path::FileNamePart("a\\b/c\\d", "/"));
-  EXPECT_STREQ("a/b", sys::path::FileNamePart("a/b", "\\"));
+// A path's file name and its folder, as "NAME | FOLDER".
+std::string Parts(const char* path, const char* separators = sys::path::kAnySeparator) {
+  return std::string(sys::path::FileNamePart(path, separators)) + " | " + sys::path::FolderPart(path, separators);
 }
 
-TEST(Path, FolderPartKeepsTheLastSeparatorAndIsEmptyWithoutOne) {
-  EXPECT_EQ("D:\\Tools\\", sys::path::FolderPart("D:\\Tools\\prog.exe", kAnySeparator));
-  EXPECT_EQ("/", sys::path::FolderPart("/prog", kAnySeparator));
-  EXPECT_EQ("a/b\\", sys::path::FolderPart("a/b\\c", kAnySeparator));
-  EXPECT_EQ("", sys::path::FolderPart("prog.exe", kAnySeparator));
-  EXPECT_EQ("", sys::path::FolderPart("", kAnySeparator));
-  EXPECT_EQ("a/", sys::path::FolderPart("a/b\\c", "/"));
+TEST(Path, TheFileNameFollowsTheLastOfTheGivenSeparatorsAndTheFolderKeepsIt) {
+  EXPECT_EQ(Parts("C:\\melodies\\song.bin"), "song.bin | C:\\melodies\\");
+  EXPECT_EQ(Parts("/home/u/old.bin.d/song.bmt"), "song.bmt | /home/u/old.bin.d/");
+  EXPECT_EQ(Parts("a\\b/c"), "c | a\\b/");
+  EXPECT_EQ(Parts("/prog"), "prog | /");
+  EXPECT_EQ(Parts("song.bin"), "song.bin | ");
+  EXPECT_EQ(Parts("tunes\\"), " | tunes\\");
+  EXPECT_EQ(Parts(""), " | ");
+  // Only the separators given count.
+  EXPECT_EQ(Parts("a\\b/c\\d", "/"), "c\\d | a\\b/");
+  EXPECT_EQ(Parts("a/b", "\\"), "a/b | ");
 }
 
 TEST(Path, EndsWithComparesTheLastCharactersExactly) {
