@@ -1,10 +1,9 @@
 // The POSIX serial layer: the serial contract on a pseudo-terminal whose
-// master end the test holds (delayed sends come from helper threads), and
-// beyond what every device must do, its pure parts (which names are ports, how a Win32
-// line-settings record maps onto termios and back, when a read gives up),
-// and on a real pseudo-terminal the rates, a write that gives up, the
-// exclusive open, a line that is gone or no line at all, and what the far
-// end learns of the line from the preload library's events.
+// master end the test holds (delayed sends come from helper threads); how a
+// Win32 line-settings record maps onto termios and back; and on a real
+// pseudo-terminal the rates, a write that gives up, the
+// exclusive open, a line that is gone, and what the far end learns of the
+// line from the preload library's events.
 #include <errno.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -12,7 +11,6 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <climits>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -22,14 +20,16 @@
 #include "sim/posix/PtyLine.h"
 #include "sys/Serial.h"
 #include "sys/posix/SerialTermios.h"
-#include "sys/posix/SerialWait.h"
-#include "sys/posix/Tty.h"
 #include "tests/serial/SerialContract.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
 
 namespace st = sys::serialtermios;
+
+std::unique_ptr<sys::SerialDevice> OpenPort(const std::string& name) {
+  return std::unique_ptr<sys::SerialDevice>(sys::PlatformSerialOpener().Open(name.c_str()));
+}
 
 class PtyContractRig : public serialcontract::Rig {
  public:
@@ -39,25 +39,16 @@ class PtyContractRig : public serialcontract::Rig {
     JoinSends();
     port_.reset();
     line_ = std::make_unique<sim::PtyLine>();
-    if (!line_->Open()) {
-      std::perror("pty");
-      return false;
-    }
-    port_.reset(sys::PlatformSerialOpener().Open(line_->SlavePath().c_str()));
-    if (!port_) std::perror(line_->SlavePath().c_str());
+    if (line_->Open()) port_ = OpenPort(line_->SlavePath());
+    if (!port_) std::perror("pty");
     return port_ && serialcontract::SetUpLine(*port_);
   }
   sys::SerialDevice& Device() override { return *port_; }
 
+  // PtyLine::Write touches nothing but the master descriptor, so the sends
+  // may run beside the test's use of the port.
   void SendAfter(uint32_t afterMs, const std::string& bytes) override {
-    sim::PtyLine* line = line_.get();
-    if (afterMs == 0) {
-      line->Write(bytes.data(), bytes.size(), 1000);
-      return;
-    }
-    // PtyLine::Write touches nothing but the master descriptor, so these
-    // may run beside the test's use of the port.
-    sends_.emplace_back([line, afterMs, bytes] {
+    sends_.emplace_back([line = line_.get(), afterMs, bytes] {
       std::this_thread::sleep_for(std::chrono::milliseconds(afterMs));
       line->Write(bytes.data(), bytes.size(), 1000);
     });
@@ -65,10 +56,9 @@ class PtyContractRig : public serialcontract::Rig {
   std::string TakeReceived(size_t expected) override {
     JoinSends();
     std::string received;
-    char chunk[4096];
-    int n;
-    while (received.size() < expected && (n = line_->Read(chunk, sizeof chunk, 1000)) > 0) received.append(chunk, n);
-    while ((n = line_->Read(chunk, sizeof chunk, 0)) > 0) received.append(chunk, n);  // and anything beyond
+    char chunk[4096];  // what is expected, and anything beyond that is there
+    for (int n; (n = line_->Read(chunk, sizeof chunk, received.size() < expected ? 1000 : 0)) > 0;)
+      received.append(chunk, n);
     return received;
   }
 
@@ -84,13 +74,6 @@ class PtyContractRig : public serialcontract::Rig {
   std::unique_ptr<sys::SerialDevice> port_;
   std::vector<std::thread> sends_;
 };
-
-
-TEST(SerialPortNames, ComOneToNineAreTheFirstNineSerialPorts) {
-  EXPECT_EQ("/dev/ttyS0", st::DevicePath("COM1"));
-  EXPECT_EQ("/dev/ttyS8", st::DevicePath("com9"));
-  EXPECT_EQ("COM10", st::DevicePath("COM10"));
-}
 
 TEST(SerialTermiosMapping, CharacterFormatsRoundTrip) {
   struct Format {
@@ -111,39 +94,6 @@ TEST(SerialTermiosMapping, CharacterFormatsRoundTrip) {
     EXPECT_EQ((std::vector<int>{format.byteSize, format.parity, format.stopBits}),
               (std::vector<int>{back.ByteSize, back.Parity, back.StopBits}));
   }
-}
-
-TEST(SerialReadPlan, FirstWaitByTheWin32RulesRoundedUpSoThatItNeverEndsEarly) {
-  sys::tty::Deadline deadline = sys::tty::Deadline::AfterMs(5000000, 250);
-  EXPECT_EQ(1, deadline.PollTimeoutMs(5249999));
-  EXPECT_EQ(0, deadline.PollTimeoutMs(5900000));
-  EXPECT_EQ(-1, sys::tty::Deadline::Never().PollTimeoutMs(5000000));
-
-  const uint32_t kMax = 0xFFFFFFFFu;
-  struct Case {
-    sys::CommTimeouts timeouts;
-    int waitMs;
-  } const cases[] = {
-      {{0, 10, 50, 0, 0}, 10 * 34 + 50},
-      {{0, 0x80000000u, 0, 0, 0}, INT_MAX},  // 34 times that must not wrap to 0
-      {{0, 0, 0, 0, 0}, 0},                  // nothing set: at once, never a hang
-      {{kMax, kMax, 300, 0, 0}, 300},        // back on the first bytes, or empty then
-      {{20, 0, 0, 0, 0}, -1},                // an interval alone waits for the first byte
-  };
-  for (const Case& c : cases) {
-    EXPECT_EQ(c.waitMs, sys::serialwait::ReadPlan(c.timeouts, 34, 0).Next(0, 0).PollTimeoutMs(0)) << c.waitMs;
-  }
-}
-
-std::unique_ptr<sys::SerialDevice> OpenPort(const std::string& name) {
-  return std::unique_ptr<sys::SerialDevice>(sys::PlatformSerialOpener().Open(name.c_str()));
-}
-
-TEST(PosixSerial, AFileThatIsNoLineIsRefused) {
-  testing_support::ScopedWorkDir dir;
-  testing_support::WriteFile("plain", "not a line");
-  EXPECT_EQ(nullptr, OpenPort("plain"));
-  EXPECT_EQ(ENOTTY, errno);
 }
 
 class PtySerial : public testing::Test {
@@ -169,9 +119,6 @@ TEST_F(PtySerial, RatesReachTheOtherSideThoughThePtyDropsParity) {
     EXPECT_TRUE(port->SetCommState(dcb)) << baud << " errno " << errno;
     EXPECT_EQ(baud, line->Settings().baud);
   }
-  dcb.BaudRate = 0;  // would hang the line up
-  EXPECT_FALSE(port->SetCommState(dcb));
-  EXPECT_EQ(EINVAL, errno);
 }
 
 TEST_F(PtySerial, WriteGivesUpAfterItsTimeOutAndReportsTheBytesWritten) {
@@ -226,7 +173,6 @@ TEST_F(PtySerial, OnlyWholeValidEventsForThisPtyMergeInOrder) {
   EXPECT_EQ('E', seen.parity);
   EXPECT_EQ(0, seen.dtr);
   EXPECT_EQ(4u, line->TakeEvents().size());  // with the DTR pulse, though it is over
-  EXPECT_TRUE(line->TakeEvents().empty());
 }
 
 }  // namespace

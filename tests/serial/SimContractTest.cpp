@@ -2,6 +2,7 @@
 // simulated phone that puts the test's bytes on the line, and time is the
 // virtual clock the port's waits move.
 #include <memory>
+#include <utility>
 
 #include "sim/ScopedSimPhone.h"
 #include "tests/serial/SerialContract.h"
@@ -30,13 +31,9 @@ class SimContractRig : public serialcontract::Rig {
     sim_->phone.PutOnLine(std::vector<uint8_t>(bytes.begin(), bytes.end()), NowUs() + uint64_t{afterMs} * 1000);
   }
   std::string TakeReceived(size_t) override {
-    {
-      auto lock = sim_->line.Lock();
-      sim_->phone.RunUntil(NowUs());
-    }
-    std::string received;
-    received.swap(received_);
-    return received;
+    auto lock = sim_->line.Lock();
+    sim_->phone.RunUntil(NowUs());
+    return std::exchange(received_, "");
   }
 
   uint64_t NowUs() override { return sim_->clock.NowUs(); }

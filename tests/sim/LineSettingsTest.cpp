@@ -1,7 +1,7 @@
 // The line between host and phone: bytes are understood only where both
 // ends agree on the settings, the simulated port takes a byte's time on the
 // line and is opened as CreateFileA opens one, and the real-time runner of
-// "quavrel phone-sim" passes on DTR and the tool's current settings.
+// "quavrel phone-sim" passes on the DTR its line reports.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -15,7 +15,7 @@
 using namespace simtest;
 using sim::PhoneState;
 
-TEST(SimPhoneLine, BytesAtOtherSettingsAreGarbageBothWays) {
+TEST(SimPhoneLine, RepliesAtOtherSettingsAreGarbage) {
   Rig rig(PhoneIn(PhoneState::Service));
   for (uint8_t parity : {sim::kNoParity, sim::kEvenParity}) {
     rig.Configure(57600);
@@ -25,10 +25,6 @@ TEST(SimPhoneLine, BytesAtOtherSettingsAreGarbageBothWays) {
     EXPECT_EQ(got.size(), kPingReply.size());
     EXPECT_NE(got, kPingReply);
   }
-  rig.Configure(115200);
-  rig.Send(kPing);
-  rig.Configure(57600);
-  EXPECT_TRUE(rig.Read().empty());
 }
 
 TEST(WireSettings, GarbageNeverLooksLikeAProtocolByte) {
@@ -42,28 +38,20 @@ TEST(WireSettings, GarbageNeverLooksLikeAProtocolByte) {
       }
 }
 
-// How soon bytes come and go in virtual time; that reads and writes end
-// with their count or at their time-out is the serial contract's.
-TEST(SimSerialDevice, EachByteTakesItsTimeOnTheLine) {
-  sim::SimPhoneSettings settings = PhoneIn(PhoneState::Service);
-  settings.replyDelayMs = 5;
-  Rig rig(settings);
-  rig.Send(kInfo5071);
-  uint64_t start = rig.clock.NowUs();
-  EXPECT_EQ(rig.Read({}, 3).size(), 3u);
-  EXPECT_EQ(rig.clock.NowUs() - start, 5000u + 3 * 174u);  // 10 bits a byte at 57600
-
+// A write in virtual time moves what fits on the line by its time-out; that
+// reads and writes end with their count or at their time-out otherwise is
+// the serial contract's, and how long replies take shows in the link's tests.
+TEST(SimSerialDevice, AWriteMovesWhatTheLineCarriesByItsTimeOut) {
+  Rig rig(PhoneIn(PhoneState::Service));
   rig.Configure(19200, sim::kEvenParity);
   rig.Timeouts(45, 45);
-  start = rig.clock.NowUs();
+  uint64_t start = rig.clock.NowUs();
   EXPECT_EQ(rig.Send(BootBlock()), 78u);  // 11 bits a byte at 19200: 78 of 106 fit in 45 ms
   EXPECT_EQ(rig.clock.NowUs() - start, 45000u);
 }
 
-TEST(SimSerialOpener, RefusesUnknownOrHeldPortsAndAReopenedPortStartsEmpty) {
+TEST(SimSerialOpener, RefusesAHeldPortAndAReopenedPortStartsEmpty) {
   Rig rig(PhoneIn(PhoneState::Service));  // holds COM1
-  EXPECT_EQ(rig.opener.Open("COM2"), nullptr);
-  EXPECT_EQ(sys::LastError(), 2u);
   EXPECT_EQ(rig.opener.Open("COM1"), nullptr);
   EXPECT_EQ(sys::LastError(), 5u);
 
@@ -77,18 +65,17 @@ TEST(SimSerialOpener, RefusesUnknownOrHeldPortsAndAReopenedPortStartsEmpty) {
 }
 
 namespace {
-// The tool's end, at the boot loader's settings, on a line that shows DTR.
+// The tool's end, at the boot loader's settings, on a line that shows DTR;
+// the tool's bytes come one at a time.
 struct ScriptedSide : sim::PhoneSideLine {
-  int Read(uint8_t* buffer, size_t size, int timeoutMs) override {
-    if (toPhone.empty()) std::this_thread::sleep_for(std::chrono::milliseconds(timeoutMs));
-    size_t count = std::min(size, toPhone.size());
-    std::copy(toPhone.begin(), toPhone.begin() + count, buffer);
-    toPhone.erase(toPhone.begin(), toPhone.begin() + count);
-    return static_cast<int>(count);
+  int Read(uint8_t* buffer, size_t, int timeoutMs) override {
+    if (toPhone.empty()) return std::this_thread::sleep_for(std::chrono::milliseconds(timeoutMs)), 0;
+    *buffer = toPhone.front();
+    toPhone.erase(toPhone.begin());
+    return 1;
   }
   bool Write(const uint8_t* bytes, size_t count) override {
-    toTool.insert(toTool.end(), bytes, bytes + count);
-    return true;
+    return toTool.insert(toTool.end(), bytes, bytes + count), true;
   }
   sim::WireSettings Settings() override { return settings; }
   std::vector<bool> TakeDtrChanges() override { return std::exchange(dtr, {}); }
@@ -100,7 +87,7 @@ struct ScriptedSide : sim::PhoneSideLine {
 };
 }  // namespace
 
-TEST(PhoneRunner, PassesOnDtrAndAnswersInTheToolsCurrentSettings) {
+TEST(PhoneRunner, PassesOnTheDtrTheLineReports) {
   sim::SimPhone phone(PhoneIn(PhoneState::Off));
   phone.SetCanSeeDtr(false);  // as the pty host starts it: the line tells
   ScriptedSide side;
@@ -117,11 +104,4 @@ TEST(PhoneRunner, PassesOnDtrAndAnswersInTheToolsCurrentSettings) {
   side.toPhone = {0x55};
   EXPECT_EQ(collect(400), Bytes{0xA0});
 
-  side.dtr = {false, true};  // a new pulse starts the handshake again
-  side.toPhone = {0x55};
-  runner.Step(0);
-  side.settings = sim::Settings8N1(19200);  // the tool changed its parity before the answer came
-  Bytes got = collect(400);
-  EXPECT_EQ(got.size(), 1u);
-  EXPECT_NE(got, Bytes{0xA0});
 }
