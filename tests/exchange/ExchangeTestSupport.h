@@ -52,27 +52,18 @@ inline std::string Shown(const std::vector<NoteEvent>& events) {
   return text;
 }
 
-inline std::string Bytes(std::initializer_list<int> values) {
-  std::string bytes;
-  for (int value : values) bytes.push_back(static_cast<char>(value));
-  return bytes;
-}
+inline std::string Bytes(std::initializer_list<int> values) { return std::string(values.begin(), values.end()); }
 
 inline std::string BigEndian(uint32_t value, int size) {
-  std::string bytes;
-  for (int shift = 8 * (size - 1); shift >= 0; shift -= 8) bytes.push_back(static_cast<char>(value >> shift & 0xFF));
-  return bytes;
+  return size ? BigEndian(value >> 8, size - 1) + static_cast<char>(value & 0xFF) : "";
 }
 
-inline std::string Chunk(const char* type, const std::string& data) {
-  return type + BigEndian(static_cast<uint32_t>(data.size()), 4) + data;
-}
+inline std::string Chunk(const char* type, const std::string& data) { return type + BigEndian(data.size(), 4) + data; }
 
 // The header chunk; division is ticks a quarter note, or 0x8000 and above
 // for frames.
 inline std::string Header(int format, int tracks, uint16_t division) {
-  return Chunk("MThd", BigEndian(static_cast<uint32_t>(format), 2) + BigEndian(static_cast<uint32_t>(tracks), 2) +
-                           BigEndian(division, 2));
+  return Chunk("MThd", BigEndian(format, 2) + BigEndian(tracks, 2) + BigEndian(division, 2));
 }
 
 // A track chunk of the events given, with its end of track.
@@ -99,9 +90,9 @@ inline std::string Notes(const MidiFileContents& contents) {
   std::string text;
   for (const ReadTrack& track : contents.tracks) {
     text += (text.empty() ? "" : "; ") + track.name + ":";
-    for (const ReadNote& note : track.notes)
-      text += " " + std::to_string(note.startTick) + "-" + std::to_string(note.endTick) + " c" +
-              std::to_string(note.channel + 1) + " " + std::to_string(note.key) + "/" + std::to_string(note.velocity);
+    for (const ReadNote& n : track.notes)
+      text += " " + std::to_string(n.startTick) + "-" + std::to_string(n.endTick) + " c" +
+              std::to_string(n.channel + 1) + " " + std::to_string(n.key) + "/" + std::to_string(n.velocity);
   }
   return text;
 }

@@ -24,10 +24,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (tolerance == 0 || static_cast<size_t>(SummarizeTrack(track, tolerance).notes) != track.notes.size()) abort();
   }
 
-  MidiImportOptions options;
-  options.transpose = size ? data[size - 1] % 25 - 12 : 0;
   MidiImport import;
-  if (ImportMidi(contents, options, &import) != MidiImportResult::kImported) return 0;
+  if (ImportMidi(contents, {{}, size ? data[size - 1] % 25 - 12 : 0}, &import) != MidiImportResult::kImported) return 0;
   const std::vector<NoteEvent>& events = import.melody.events;
   if (events.empty() || events.size() > static_cast<size_t>(kMaxEventsPerSlot)) abort();
   if (import.runsKept == 0 || import.runsKept > import.runs.size()) abort();

