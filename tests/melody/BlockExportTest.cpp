@@ -24,21 +24,15 @@ TEST_F(MelodyTest, TheDescriptionIsNamedByTheLastBinInExactCase) {
   ASSERT_EQ(set.ExportBlock("tunes.bin.bin"), 1);
   ASSERT_EQ(set.ExportBlock("TUNES.BIN"), 1);
   EXPECT_EQ(ReadFile("tunes.bin.bid"), kDescription);
-  EXPECT_EQ(std::distance(fs::directory_iterator("."), fs::directory_iterator()), 3);
+  EXPECT_EQ(FilesHere(), 3u);
 }
 
 TEST_F(MelodyTest, ExportWritesBothFilesOrNeither) {
   enum Before { None, Both, BlockOnly };
-  const struct {
-    const char* name;
-    Before before;
-    long long spaceLeft;
-    bool flushFails;
-    int renamesBeforeFailure;
-    int result;
-    const char* description;  // what melody.bid holds afterwards: "new", "old" or "" (none)
-  } cases[] = {
-      {"new files", None, -1, false, -1, 1, "new"},
+  // The files before, the faults, the result, and what melody.bid holds
+  // afterwards: "new", "old" or "" (none).
+  const struct { const char* name; Before before; long long spaceLeft; bool flushFails; int renamesBeforeFailure;
+                 int result; std::string description; } cases[] = {
       {"over old files", Both, -1, false, -1, 1, "new"},
       {"the disk fills up in the block", Both, 1000, false, -1, 0, "old"},
       {"the disk fills up in the description", Both, kBlockImageSize + 50, false, -1, 0, "old"},
@@ -64,15 +58,11 @@ TEST_F(MelodyTest, ExportWritesBothFilesOrNeither) {
     files.renamesBeforeFailure = c.renamesBeforeFailure;
     sys::SetLastError(0);
     EXPECT_EQ(set.ExportBlock("melody.bin"), c.result);
-    if (c.result == 0) {
-      EXPECT_EQ(sys::LastError(), testing_support::kFaultCode);
-    }
+    if (c.result == 0) EXPECT_EQ(sys::LastError(), testing_support::kFaultCode);
     EXPECT_EQ(ReadFile("melody.bin"), c.result ? image : c.before == None ? "" : kOldBlock);
-    const std::string description = c.description;
-    EXPECT_EQ(fs::exists("melody.bid"), !description.empty());
-    EXPECT_EQ(ReadFile("melody.bid"), description == "new" ? kDescription : description == "old" ? kOldDescription : "");
-    const size_t filesLeft = fs::exists("melody.bin") + !description.empty();
-    EXPECT_EQ(std::distance(fs::directory_iterator("."), fs::directory_iterator()), filesLeft) << "a temporary left";
+    EXPECT_EQ(fs::exists("melody.bid"), !c.description.empty());
+    EXPECT_EQ(ReadFile("melody.bid"), c.description == "new" ? kDescription : c.description == "old" ? kOldDescription : "");
+    EXPECT_EQ(FilesHere(), fs::exists("melody.bin") + !c.description.empty()) << "a temporary left";
   }
   EXPECT_EQ(set.ExportBlock("no-such-folder/melody.bin"), 0);
 }

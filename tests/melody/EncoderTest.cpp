@@ -1,13 +1,8 @@
 #include "tests/melody/MelodyTestSupport.h"
 
 TEST_F(MelodyTest, ScanningRules) {
-  const struct {
-    const char* text;
-    uint16_t tempo;
-    const char* events;
-    std::vector<std::string> warnings;  // note and duration of each log line
-  } cases[] = {
-      {"C2(1/4) D2(1/8)", 128, "0A 02 F0 01 4A 02 F8 00", {}},
+  // Text, tempo, events, and the note and duration of each log line.
+  const struct { const char* text; uint16_t tempo; const char* events; std::vector<std::string> warnings; } cases[] = {
       // Every name in any case; each octave digit up doubles the tone code.
       {"a1(1/8) AIS2(1/8) b3(1/8) BiS4(1/8) c5(1/8) CIS6(1/8) d7(1/8) DIS8(1/8)", 128,
        "B8 01 F8 00 A4 03 F8 00 B8 07 F8 00 58 08 F8 00 50 10 F8 00 A0 22 F8 00 40 49 F8 00 80 9B F8 00", {}},

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,11 @@ inline std::string Hex(const uint8_t* bytes, int count) {
 
 inline bool AllBytes(const uint8_t* from, int count, uint8_t value) {
   return std::all_of(from, from + count, [value](uint8_t b) { return b == value; });
+}
+
+// Files in the current folder: a temporary left behind shows here.
+inline size_t FilesHere() {
+  return std::distance(std::filesystem::directory_iterator("."), std::filesystem::directory_iterator());
 }
 
 class MelodyTest : public ::testing::Test {

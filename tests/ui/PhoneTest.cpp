@@ -1,9 +1,9 @@
 // The phone buttons end to end: Quavrel.exe with COM1 wired to the
 // simulated phone on a pseudo-terminal. phone_tests.sh runs these tests
-// against a working phone, one that always refuses one chunk and a stubborn
-// one (it stops answering after the pings, and its power key is never
-// pressed), naming it in QUAVREL_PHONE_SIM; each test needs one of them and
-// is skipped otherwise. The driver ends a program that a test leaves running.
+// against a working phone and one that always refuses one chunk, naming it
+// in QUAVREL_PHONE_SIM; each test needs one of them and is skipped
+// otherwise. The job lock and the failures' log lines are the phone jobs'
+// own tests' business. The driver ends a program that a test leaves running.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -11,7 +11,6 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
-#include <functional>
 #include <future>
 #include <string>
 #include <vector>
@@ -27,7 +26,6 @@ using testing_support::ScopedWorkDir;
 namespace {
 
 const std::string kConnecting = "Идет подключение к телефону...";
-const std::string kConnected = "Подкючение установлено...";
 const std::string kWriting = "Запись мелодий...";
 const std::string kWritten = "Мелодии записаны. Нажмите Power Off.";
 const std::string kWriteFailed = "Сбой в записи, попробуйте еще разок;-(";
@@ -42,11 +40,10 @@ const std::string kReadAgain = "-=Read=-";
 const std::string kOpenFailed = "Error open: \xD0\xA1\xD0\x9E\xD0\x9C" "2";
 const std::vector<std::string> kUploadEnds = {kWritten, kWriteFailed, kSilent, kOpenFailed};
 
-// Each test needs the simulated phone that phone_tests.sh names; most need
-// the program started in a folder of its own.
-#define REQUIRE_PHONE(kind)                                                                \
-  if (!getenv("QUAVREL_PHONE_SIM") || getenv("QUAVREL_PHONE_SIM") != std::string(kind)) \
-  GTEST_SKIP() << "needs the simulated phone " << (kind)
+// Each test needs the simulated phone that phone_tests.sh names, most the
+// program started in a folder of its own.
+#define REQUIRE_PHONE(kind) \
+  if (std::string(getenv("QUAVREL_PHONE_SIM") ?: "") != (kind)) GTEST_SKIP() << "needs the simulated phone " << (kind)
 #define START_WITH_PHONE(kind)                 \
   REQUIRE_PHONE(kind);                         \
   ScopedWorkDir dir;                           \
@@ -56,10 +53,7 @@ const std::vector<std::string> kUploadEnds = {kWritten, kWriteFailed, kSilent, k
 // What the status line showed until one of ends (other than the text it
 // had before), with the three phone buttons enabled as every job ends, and
 // whether they were seen disabled together.
-struct StatusWatch {
-  std::vector<std::string> texts;
-  bool buttonsDisabled = false;
-};
+struct StatusWatch { std::vector<std::string> texts; bool buttonsDisabled = false; };
 
 StatusWatch Watch(ProgramDriver& program, const std::vector<std::string>& ends, const std::string& before) {
   StatusWatch watch;
@@ -75,19 +69,17 @@ StatusWatch Watch(ProgramDriver& program, const std::vector<std::string>& ends, 
   return watch;
 }
 
-// Presses a button until its command shows a text, runs meanwhile, and
-// watches the status line until one of ends. A press while the last job
-// is still finishing is refused and changes nothing; the power commands
-// hold the dialog until they end, so the watch runs beside the press.
-StatusWatch Press(ProgramDriver& program, int id, const std::vector<std::string>& ends,
-                  const std::function<void()>& meanwhile = [] {}) {
+// Presses a button until its command shows a text, and watches the status
+// line until one of ends. A press while the last job is still finishing is
+// refused and changes nothing; the power commands hold the dialog until
+// they end, so the watch runs beside the press.
+StatusWatch Press(ProgramDriver& program, int id, const std::vector<std::string>& ends) {
   const std::string before = program.Text(IDC_STATUS);
   auto watch = std::async(std::launch::async, [&] { return Watch(program, ends, before); });
   for (int press = 0; press < 50; ++press) {
     program.Click(id);
     if (WaitFor([&] { return program.Text(IDC_STATUS) != before; }, 200)) break;
   }
-  meanwhile();
   return watch.get();
 }
 
@@ -116,7 +108,7 @@ testing::AssertionResult ShowsInOrder(const std::vector<std::string>& seen, cons
 
 }  // namespace
 
-TEST(PhoneButtons, StartWritesWhatIsOnScreenLocksOutOtherJobsAndNeedsAPort) {
+TEST(PhoneButtons, StartWritesWhatIsOnScreenAndNeedsAPort) {
   START_WITH_PHONE("working");
   const char* melody = "C2(1/4) D2(1/8) E2(1/8) P(1/4) G2(1/2)";
   program.SetText(IDC_MELODY_TEXT, melody);
@@ -130,24 +122,12 @@ TEST(PhoneButtons, StartWritesWhatIsOnScreenLocksOutOtherJobsAndNeedsAPort) {
   strcpy(expected.MelodyText(1), "A1(1/4)");
   expected.EncodeAll();
   const std::string image(reinterpret_cast<const char*>(expected.BlockImage()), kBlockImageSize);
-  std::string eeprom = std::string("Z:") + getenv("QUAVREL_PHONE_EEPROM");
-  std::replace(eeprom.begin(), eeprom.end(), '/', '\\');
+  const std::string eeprom = std::string("Z:") + getenv("QUAVREL_PHONE_EEPROM");  // Wine takes either slash
 
   StatusWatch watch = Press(program, IDC_START, kUploadEnds);
   EXPECT_TRUE(ShowsInOrder(watch.texts, {kConnecting, kWriting, kWritten}));
   EXPECT_TRUE(watch.buttonsDisabled);
   EXPECT_TRUE(WaitFor([&] { return ReadFile(eeprom) == image; }));
-
-  // While the next upload connects its buttons are still enabled, but
-  // another Start and the power button are refused: nothing else shows.
-  watch = Press(program, IDC_START, kUploadEnds, [&] {
-    program.Click(IDC_START);
-    program.Click(IDC_POWER);
-  });
-  for (const std::string& text : watch.texts)
-    EXPECT_TRUE(text == kWritten || text == kConnecting || text == kConnected || text == kWriting) << text;
-  EXPECT_EQ(kWritten, watch.texts.back());
-  EXPECT_EQ("Power Off", program.Text(IDC_POWER));
 
   program.Click(IDC_COM);  // COM2: never opens
   watch = Press(program, IDC_START, kUploadEnds);
@@ -199,27 +179,4 @@ TEST(PhoneButtons, RefusedChunkThenSwitchedOffSilentAndOnAgain) {
   EXPECT_TRUE(pressKey.get());
   EXPECT_TRUE(switchingOn.get());
   EXPECT_EQ("Power Off", program.Text(IDC_POWER));
-}
-
-TEST(PhoneButtons, AStubbornPhoneEndsEachJobOnItsFailureText) {
-  START_WITH_PHONE("stubborn");
-  // It answers the pings, then not the information query: no connection.
-  StatusWatch watch = Press(program, IDC_START, kUploadEnds);
-  EXPECT_TRUE(ShowsInOrder(watch.texts, {kConnecting, kConnected, kSilent}));
-  EXPECT_TRUE(watch.buttonsDisabled);
-
-  watch = Press(program, IDC_POWER, {kSwitchingOff, kReadAgain});
-  EXPECT_EQ(kSwitchingOff, watch.texts.back());
-  // Nobody presses its key: the instruction to do so shows all the while,
-  // and after the failure the button offers what its next press does.
-  auto pressKey = PaintWatch(program, kPressPowerKey);
-  watch = Press(program, IDC_POWER, {kReadAgain, kSwitchOnFailed});
-  EXPECT_TRUE(ShowsInOrder(watch.texts, {kPressPowerKey, kSwitchOnFailed}));
-  EXPECT_TRUE(pressKey.get());
-  EXPECT_EQ("Power On", program.Text(IDC_POWER));
-  PostMessageA(program.Dialog(), WM_SYSCOMMAND, SC_CLOSE, 0);
-  EXPECT_EQ(0u, program.WaitForExit());
-  const std::string log = ReadFile(dir.Path() / "Error.log");
-  EXPECT_NE(std::string::npos, log.find("UploadJob(COM1, no answer to the information query of block 5071)")) << log;
-  EXPECT_NE(std::string::npos, log.find("PowerOnJob(COM1, no boot handshake in 10 attempts)")) << log;
 }

@@ -13,23 +13,17 @@
 
 inline std::string BesideThisProgram(const char* name) {
   char path[MAX_PATH] = {};
-  GetModuleFileNameA(nullptr, path, sizeof path);
-  std::string folder(path);
-  return folder.substr(0, folder.find_last_of("\\/") + 1) + name;
+  const std::string self(path, GetModuleFileNameA(nullptr, path, sizeof path));
+  return self.substr(0, self.find_last_of("\\/") + 1) + name;
 }
 
 // A window's text where the platform keeps it, without a message to the
 // window's thread, so it can be read while that thread is busy. An edit of
-// another process keeps its text to itself: ask it (AskText).
-inline std::string WindowText(HWND window) {
+// another process keeps its text to itself: ask it.
+inline std::string WindowText(HWND window, bool ask = false) {
   char text[4096] = {};
-  GetWindowTextA(window, text, sizeof text);
-  return Cp1251ToUtf8(text);
-}
-
-inline std::string AskText(HWND window) {
-  char text[4096] = {};
-  SendMessageA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+  if (ask) SendMessageA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+  else GetWindowTextA(window, text, sizeof text);
   return Cp1251ToUtf8(text);
 }
 
@@ -46,8 +40,7 @@ class ProgramDriver {
   // directory and waits for its main dialog, or for it to end.
   explicit ProgramDriver(const std::string& workDir, std::string command = "") {
     if (command.empty()) command = "\"" + BesideThisProgram("Quavrel.exe") + "\"";
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
+    STARTUPINFOA startup = {sizeof startup};
     if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr,
                         workDir.c_str(), &startup, &process_))
       return;
@@ -60,10 +53,8 @@ class ProgramDriver {
 
   ~ProgramDriver() {  // ends the program if it still runs
     if (!process_.hProcess) return;
-    if (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT) {
-      TerminateProcess(process_.hProcess, 99);
-      WaitForSingleObject(process_.hProcess, 10000);
-    }
+    TerminateProcess(process_.hProcess, 99);  // refused when it has ended
+    WaitForSingleObject(process_.hProcess, 10000);
     CloseHandle(process_.hThread);
     CloseHandle(process_.hProcess);
   }
@@ -73,13 +64,11 @@ class ProgramDriver {
   HWND Control(int id) const { return GetDlgItem(dialog_, id); }
 
   std::string Text(int id) const { return WindowText(Control(id)); }
-  std::string EditText(int id) const { return AskText(Control(id)); }
+  std::string EditText(int id) const { return WindowText(Control(id), true); }
   void SetText(int id, const std::string& utf8) {
     SendMessageA(Control(id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(Utf8ToCp1251(utf8).c_str()));
   }
-  bool Checked(int id) const {
-    return SendMessageA(Control(id), BM_GETCHECK, 0, 0) == BST_CHECKED;
-  }
+  bool Checked(int id) const { return SendMessageA(Control(id), BM_GETCHECK, 0, 0) == BST_CHECKED; }
   bool Enabled(int id) const { return IsWindowEnabled(Control(id)) != FALSE; }
 
   // A click as the button itself reports it, with a sent message: returns
@@ -93,9 +82,9 @@ class ProgramDriver {
   void ClickLater(int id) { PostMessageA(Control(id), BM_CLICK, 0, 0); }
   // A key press on a control, through the dialog's own key handling.
   void PressKey(int id, WORD key) {
-    UINT scan = MapVirtualKeyA(key, MAPVK_VK_TO_VSC);
-    PostMessageA(Control(id), WM_KEYDOWN, key, 1 | (scan << 16));
-    PostMessageA(Control(id), WM_KEYUP, key, 1 | (scan << 16) | 0xC0000000u);
+    const UINT bits = 1 | (MapVirtualKeyA(key, MAPVK_VK_TO_VSC) << 16);
+    PostMessageA(Control(id), WM_KEYDOWN, key, bits);
+    PostMessageA(Control(id), WM_KEYUP, key, bits | 0xC0000000u);
   }
   // A control as the screen shows it now, pixel by pixel: whether a text
   // that was set has also been painted is seen here, not in the window's
@@ -106,16 +95,13 @@ class ProgramDriver {
     const int width = place.right - place.left, height = place.bottom - place.top;
     BITMAPINFO info = {{sizeof info.bmiHeader, width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}};
     HDC screen = GetDC(nullptr), copy = CreateCompatibleDC(screen);
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    std::vector<uint32_t> pixels;
-    if (bitmap) {
-      HGDIOBJ previous = SelectObject(copy, bitmap);
-      BitBlt(copy, 0, 0, width, height, screen, place.left, place.top, SRCCOPY);
-      GdiFlush();
-      pixels.assign(static_cast<uint32_t*>(bits), static_cast<uint32_t*>(bits) + width * height);
-      DeleteObject(SelectObject(copy, previous));
-    }
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    HGDIOBJ previous = SelectObject(copy, bitmap);
+    BitBlt(copy, 0, 0, width, height, screen, place.left, place.top, SRCCOPY);
+    SelectObject(copy, previous);
+    std::vector<uint32_t> pixels(width * height);
+    GetDIBits(copy, bitmap, 0, height, pixels.data(), &info, DIB_RGB_COLORS);
+    DeleteObject(bitmap);
     DeleteDC(copy);
     ReleaseDC(nullptr, screen);
     return pixels;
@@ -130,8 +116,7 @@ class ProgramDriver {
   // A window the program opens over its dialog (file dialog, message box).
   HWND WaitForOwnedWindow(DWORD timeoutMs = 20000) const {
     HWND found = nullptr;
-    WaitFor([&] { return (found = OwnedDialog(dialog_)) != nullptr; }, timeoutMs);
-    return found;
+    return WaitFor([&] { return (found = OwnedDialog(dialog_)) != nullptr; }, timeoutMs) ? found : nullptr;
   }
   // Types path into the file dialog that opens and accepts it.
   bool AnswerFileDialog(const std::string& path) {

@@ -2,8 +2,7 @@
 # The dialog's phone tests: starts "quavrel phone-sim" (native build) on a
 # pseudo-terminal, wires the Wine prefix's COM1 to it (COM2 never opens) and
 # runs the PhoneButtons tests of ui_tests.exe under Wine with the modem-line
-# preload library; with a working phone, one refusing a chunk and a stubborn
-# one (the information query oversized, the power key never pressed).
+# preload library; with a working phone and one refusing a chunk.
 # The library gives the pty modem lines but no line events: parity and the
 # exact line settings are the phone link's own tests' business.
 # Usage: phone_tests.sh NATIVE_BUILD_DIR UI_TESTS_EXE
@@ -51,5 +50,4 @@ run_with() {
 failed=0
 run_with working || failed=1
 run_with refusing --fault refuse-offset=100 || failed=1
-run_with stubborn --fault oversized=info --fault key-released || failed=1
 exit $failed
