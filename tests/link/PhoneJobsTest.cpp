@@ -40,6 +40,9 @@ TEST_F(PhoneJobsTest, FailedUploadEndsWithItsOwnTextAndTheButtonsEnabled) {
   const std::string connected = "107 -1014 -1015 -1017 108", job = "UploadJob(COM1, ";
   const struct { PhoneSetup fault; int portIndex; PhoneJobResult result; std::string calls, logged; } cases[] = {
       {[](S&) {}, 1, R::PortNotOpened, "x Error open: \xD1\xCE\xCC" "2", "ComOpen(COM2),error code: 2"},
+      // It answered the pings, then stopped answering: that is no connection (112, not 108).
+      {[](S& s) { s.oversizedReplyTo = sim::Request::BlockInfo; }, 0, R::InfoQueryFailed, connected + " 112",
+       job + "no answer to the information query of block 5071),error code: "},
       {[](S& s) { s.blockLength = 2400; }, 0, R::SizeDiffers, connected + " 106",
        job + "block 5071 is 2400 bytes long, not 2408),error code: "},
       {[](S& s) { s.refuseOffset = 2400; }, 0, R::WriteFailed, connected + " 105 110",
