@@ -2,7 +2,6 @@
 // Running the quavrel command in-process and building the files it reads.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <map>
 #include <memory>
 #include <sstream>
@@ -18,10 +17,7 @@ using testing_support::ReadFile;
 using testing_support::ScopedWorkDir;
 using testing_support::WriteFile;
 
-struct RunResult {
-  int code;
-  std::string out, err;
-};
+struct RunResult { int code; std::string out, err; };
 
 // Runs the command line; what it reads as "-" is input.
 inline RunResult Quavrel(std::vector<std::string> args, const std::string& input = "") {
@@ -44,10 +40,7 @@ inline RunResult Ok(const std::vector<std::string>& args, const std::string& inp
   return run;
 }
 
-struct Melody {
-  std::string text;
-  uint16_t tempo = kDefaultTempo;
-};
+struct Melody { std::string text; uint16_t tempo = kDefaultTempo; };
 
 // A set holding the melodies (melody 1 first), its image cleared.
 inline std::unique_ptr<MelodySet> SetOf(const std::vector<Melody>& melodies) {
@@ -108,21 +101,6 @@ inline void ExpectFailure(const std::vector<std::string>& args, int code, const 
   EXPECT_EQ(run.code, code) << message;
   EXPECT_TRUE(Contains(run.err, message)) << run.err;
   EXPECT_TRUE(Snapshot() == before) << "the files changed: " << message;
-}
-
-// "C2(1/4) C2(1/4) ... "
-inline std::string Repeated(const std::string& note, int count) {
-  std::string text;
-  while (count-- > 0) text += note + " ";
-  return text;
-}
-
-// The names in the current folder, for "nothing was left behind".
-inline std::vector<std::string> FilesHere() {
-  std::vector<std::string> names;
-  for (const auto& entry : std::filesystem::directory_iterator(".")) names.push_back(entry.path().filename().string());
-  std::sort(names.begin(), names.end());
-  return names;
 }
 
 }  // namespace cli_testing

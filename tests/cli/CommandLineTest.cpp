@@ -22,13 +22,11 @@ TEST(CommandLine, WrongUsageExitsWithTwoAndNamesShowTheirControlCharacters) {
   ScopedWorkDir dir;
   ExpectFailure({}, 2, "Usage: quavrel COMMAND");
   ExpectFailure({"bad\x1b[2Jname", "x.bmt"}, 2, "unknown command 'bad\\x1B[2Jname'");
-  ExpectFailure({"help", "play"}, 2, "unknown command 'play'");
   ExpectFailure({"show", "a.bmt", "--\t"}, 2, "unknown option '--\\t'\n\"quavrel show --help\" shows how");
   ExpectFailure({"encode", "a.bmt", "-o"}, 2, "option -o needs a value");
   ExpectFailure({"encode", "a.bmt", "-o", "x.bin", "-o", "y.bin"}, 2, "may be given only once");
   ExpectFailure({"project", "a.bmt", "--melody", "1"}, 2, "needs 2 values");
   ExpectFailure({"show", "a.bmt", "b.bmt"}, 2, "one project file at a time");
-  ExpectFailure({"show", "a\nb.bmt"}, 1, "cannot read 'a\\nb.bmt': ");
   ExpectFailure({"ports", "/dev/ttyS0"}, 2, "it takes no arguments");
 }
 
@@ -36,10 +34,9 @@ TEST(CommandLine, OnlyACommandThatRunsStartsANewLog) {
   ScopedWorkDir dir;
   WriteProject("p.bmt", {{"C2(1/4)"}});
   const std::pair<std::vector<std::string>, bool> rows[] = {
-      {{"--help"}, false}, {{"--version"}, false}, {{"help", "encode"}, false}, {{"encode", "--help"}, false},
-      {{"encode", "p.bmt", "--version"}, false}, {{"encode", "p.bmt"}, false},  // -o is missing
+      {{"--help"}, false}, {{"encode", "--help"}, false}, {{"encode", "p.bmt", "--version"}, false},
       {{"encode", "p.bmt", "-o", "p.BIN"}, false}, {{"power-off", "--port", "COM1", "x"}, false},  // one too many
-      {{"frobnicate"}, false}, {{"show", "p.bmt"}, true}, {{"check", "absent.bmt"}, true},  // it ran, and failed
+      {{"frobnicate"}, false}, {{"check", "absent.bmt"}, true},  // it ran, and failed
       {{"encode", "p.bmt", "-o", "p.bin"}, true},
   };
   for (const auto& [args, starts] : rows) {

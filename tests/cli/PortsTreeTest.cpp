@@ -61,7 +61,7 @@ RunResult PortsAsUser() {
 
 }  // namespace
 
-TEST(PortsTree, ListsRealPortsWithTheirNamesUsbFactsWineNamesAndAccess) {
+TEST(PortsTree, ListsRealPortsWithTheirNamesUsbFactsWineNamesAndAccessAndAMissingDevFails) {
   ScopedWorkDir dir;
   PortsRoot tree(dir.Path() / "root");
   const std::string noCom =
@@ -113,16 +113,7 @@ TEST(PortsTree, ListsRealPortsWithTheirNamesUsbFactsWineNamesAndAccess) {
   RunResult run = PortsAsUser();
   EXPECT_EQ(run.code, 0) << run.err;
   EXPECT_EQ(run.out, expected + "6 serial ports\n");
-}
 
-TEST(PortsTree, AnEmptyTreeHasNoPortsAndAMissingDevFails) {
-  ScopedWorkDir dir;
-  {
-    PortsRoot tree(dir.Path() / "empty");
-    tree.Node("ttyS0", "platform/serial8250", "0");  // a node without a UART behind it
-    EXPECT_TRUE(Contains(Ok({"ports"}).out, "No serial ports found."));
-  }
-  PortsRoot tree(dir.Path() / "none");
   fs::remove_all(tree.root / "dev");
   ExpectFailure({"ports"}, 1, "cannot list '" + (tree.root / "dev").string() + "'");
 }
