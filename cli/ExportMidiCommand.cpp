@@ -28,11 +28,8 @@ extern const char kExportMidiHelp[] =
 int RunExportMidi(CommandContext& context) {
   ParsedArguments args;
   std::string error;
-  if (!ParseArguments(context.args, {{"--block", 1, false}, {"--melody", 1, false}, {"-o", 1, false}}, &args,
-                      &error))
-    return context.UsageError(error);
   MelodySource source;
-  std::string problem = SourceFromArguments(args, &source);
+  std::string problem = ParseSourceArguments(context.args, &args, &source);
   if (!problem.empty()) return context.UsageError(problem);
   std::vector<int> ks = {0, 1, 2, 3};
   const std::string* number = args.Value("--melody");

@@ -40,11 +40,8 @@ std::string RingtoneName(const std::string& path, int k) {
 int RunExportRtttl(CommandContext& context) {
   ParsedArguments args;
   std::string error;
-  if (!ParseArguments(context.args, {{"--block", 1, false}, {"--melody", 1, false}, {"-o", 1, false}}, &args,
-                      &error))
-    return context.UsageError(error);
   MelodySource source;
-  std::string problem = SourceFromArguments(args, &source);
+  std::string problem = ParseSourceArguments(context.args, &args, &source);
   if (!problem.empty()) return context.UsageError(problem);
   int k = 0;
   const std::string* number = args.Value("--melody");

@@ -6,7 +6,12 @@
 #include "cli/ProjectContents.h"
 #include "melody/MelodySet.h"
 
-std::string SourceFromArguments(const ParsedArguments& args, MelodySource* source) {
+std::string ParseSourceArguments(const std::vector<std::string>& arguments, ParsedArguments* parsed,
+                                 MelodySource* source) {
+  std::string error;
+  if (!ParseArguments(arguments, {{"--block", 1, false}, {"--melody", 1, false}, {"-o", 1, false}}, parsed, &error))
+    return error;
+  const ParsedArguments& args = *parsed;
   const std::string* block = args.Value("--block");
   if (args.positionals.size() > 1) return "one project file at a time";
   if (block && !args.positionals.empty()) return "give a project file or --block, not both";

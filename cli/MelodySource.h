@@ -14,9 +14,10 @@ struct MelodySource {
   bool block = false;  // a block file (--block) rather than a project
 };
 
-// The source named on the command line: PROJECT.bmt, or --block BLOCK.bin.
-// Empty when it is named right, otherwise what is wrong, for a usage error.
-std::string SourceFromArguments(const ParsedArguments& args, MelodySource* source);
+// The export commands' arguments (PROJECT.bmt or --block BLOCK.bin, and
+// --melody N and -o OUT), and the source they name. Empty when they are
+// right, otherwise what is wrong, for a usage error.
+std::string ParseSourceArguments(const std::vector<std::string>& args, ParsedArguments* parsed, MelodySource* source);
 
 // The slots of melodies ks (0..3), in that order: a project's encoded (the
 // encoder's placeholders and cuts told as warnings), a block file's as

@@ -73,11 +73,8 @@ bool WriteWav(const std::string& path, std::ostream& standardOutput, MelodyRende
 int RunRender(CommandContext& context) {
   ParsedArguments args;
   std::string error;
-  if (!ParseArguments(context.args, {{"--block", 1, false}, {"--melody", 1, false}, {"-o", 1, false}}, &args,
-                      &error))
-    return context.UsageError(error);
   MelodySource from;
-  const std::string misnamed = SourceFromArguments(args, &from);
+  const std::string misnamed = ParseSourceArguments(context.args, &args, &from);
   if (!misnamed.empty()) return context.UsageError(misnamed);
   int k = 0;
   const std::string* number = args.Value("--melody");
